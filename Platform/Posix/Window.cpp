@@ -1,0 +1,8 @@
+// The emulated window message core.
+#include "Platform/Posix/MessageQueues.h"
+
+namespace plat::posix {
+
+void WakeAllMessageQueues() {}
+
+} // namespace plat::posix
