@@ -23,6 +23,7 @@ namespace plat::posix {
 namespace {
 
 constexpr DWORD ERROR_TLW_WITH_WSCHILD = 1406;
+constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
 constexpr DWORD ERROR_INVALID_INDEX = 1413;
 constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
@@ -582,7 +583,7 @@ bool UnregisterClass(const wchar_t* name, HINSTANCE) {
     Guard guard(s.lock);
     ClassEntry* entry = FindClass(s, name);
     if (!entry) {
-        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return false;
     }
     for (const auto& window : s.windows) {
