@@ -156,15 +156,27 @@ bool UnregisterClass(const wchar_t* name, HINSTANCE instance) {
 
 HWND CreateWindowEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x, int y,
                     int width, int height, HWND parent, void* param, HINSTANCE instance) {
-    return Neutral(::CreateWindowExW(exStyle, className, title, style, x, y, width, height, Native(parent), nullptr,
-                                     InstanceOr(instance), param));
+    const ::HWND window = ::CreateWindowExW(exStyle, className, title, style, x, y, width, height, Native(parent),
+                                            nullptr, InstanceOr(instance), param);
+    // Some system versions report an unknown class with a neighbouring code; callers see one.
+    if (!window && ::GetLastError() == ERROR_CLASS_DOES_NOT_EXIST) {
+        ::SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    }
+    return Neutral(window);
 }
 
 void* CreateParamOf(LPARAM createStruct) {
     return reinterpret_cast<const ::CREATESTRUCTW*>(createStruct)->lpCreateParams;
 }
 
-bool DestroyWindow(HWND window) { return ::DestroyWindow(Native(window)) != FALSE; }
+bool DestroyWindow(HWND window) {
+    // Checked first: otherwise a stale handle can come back as "access denied".
+    if (!::IsWindow(Native(window))) {
+        ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    return ::DestroyWindow(Native(window)) != FALSE;
+}
 
 bool IsWindow(HWND window) { return ::IsWindow(Native(window)) != FALSE; }
 
