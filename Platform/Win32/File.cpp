@@ -111,12 +111,15 @@ bool PathRemoveFileSpec(std::wstring& path) {
     return changed;
 }
 
+// Either separator ends a component, so mixed-separator paths join the same way.
+constexpr const wchar_t* kSeparators = L"\\/";
+
 std::wstring PathJoin(const std::wstring& folder, const std::wstring& part) {
     if (folder.empty() || part.empty()) {
         return folder.empty() ? part : folder;
     }
-    const std::size_t folderEnd = folder.find_last_not_of(L'\\');
-    const std::size_t partStart = part.find_first_not_of(L'\\');
+    const std::size_t folderEnd = folder.find_last_not_of(kSeparators);
+    const std::size_t partStart = part.find_first_not_of(kSeparators);
     std::wstring joined = folderEnd == std::wstring::npos ? std::wstring() : folder.substr(0, folderEnd + 1);
     joined += L'\\';
     if (partStart != std::wstring::npos) {
