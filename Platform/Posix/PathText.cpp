@@ -34,12 +34,8 @@ bool PathRemoveFileSpec(std::wstring& path) {
 }
 
 std::wstring PathJoin(const std::wstring& folder, const std::wstring& part) {
-    if (folder.empty()) {
-        return part;
-    }
-    // A part that names its own drive stands alone.
-    if (part.size() >= 2 && part[1] == L':') {
-        return part;
+    if (folder.empty() || part.empty()) {
+        return folder.empty() ? part : folder;
     }
     std::size_t folderEnd = folder.size();
     while (folderEnd > 0 && IsSeparator(folder[folderEnd - 1])) {
