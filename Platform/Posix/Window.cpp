@@ -43,7 +43,7 @@ HWND ThreadMessagesOnly() {
 }
 
 struct Timer {
-    HWND window;  // null for a thread timer
+    HWND window; // null for a thread timer
     UINT_PTR id;
     UINT periodMs = 0;
     TIMERPROC proc = nullptr;
@@ -55,7 +55,7 @@ struct ThreadQueue {
     std::vector<Timer> timers;
     bool quitPending = false;
     int quitCode = 0;
-    std::uint64_t changes = 0;  // bumped by everything that may end a wait
+    std::uint64_t changes = 0; // bumped by everything that may end a wait
     std::condition_variable wake;
 };
 
@@ -103,10 +103,10 @@ struct CreateStruct {
 
 struct State {
     std::mutex lock;
-    std::map<std::uintptr_t, std::unique_ptr<Window>> windows;  // by handle: creation order
+    std::map<std::uintptr_t, std::unique_ptr<Window>> windows; // by handle: creation order
     std::uintptr_t nextHandle = kFirstWindowHandle;
     std::vector<ClassEntry> classes;
-    std::vector<std::wstring> registeredMessages;  // folded names; id = first id + index
+    std::vector<std::wstring> registeredMessages; // folded names; id = first id + index
     std::vector<ThreadQueue*> queues;
     UINT_PTR nextThreadTimerId = kFirstThreadTimerId;
     std::set<TIMERPROC> timerProcs;
@@ -444,15 +444,14 @@ std::optional<MSG> TakeTimer(State& s, ThreadQueue& queue, const Filter& filter,
     Timer* timer = EarliestTimer(s, queue, filter);
     if (!timer || timer->dueMs > now.ms)
         return std::nullopt;
-    MSG message{timer->window, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->proc), now.tick,
-                POINT{0, 0}};
+    MSG message{timer->window, WM_TIMER,   timer->id, reinterpret_cast<LPARAM>(timer->proc),
+                now.tick,      POINT{0, 0}};
     if (remove)
         Rearm(*timer, now.ms);
     return message;
 }
 
-std::optional<MSG> Retrieve(State& s, ThreadQueue& queue, const Filter& filter, UINT flags,
-                            const Now& now) {
+std::optional<MSG> Retrieve(State& s, ThreadQueue& queue, const Filter& filter, UINT flags, const Now& now) {
     const bool remove = (flags & PM_REMOVE) != 0;
     if (auto message = TakePosted(s, queue, filter, remove))
         return message;
@@ -475,9 +474,8 @@ void WaitForChange(Lock& lock, ThreadQueue& queue, std::uint64_t seen, const Tim
 // ---- Timers --------------------------------------------------------------------------------
 
 Timer* FindTimer(ThreadQueue& queue, HWND window, UINT_PTR id) {
-    auto it = std::find_if(queue.timers.begin(), queue.timers.end(), [&](const Timer& timer) {
-        return timer.window == window && timer.id == id;
-    });
+    auto it = std::find_if(queue.timers.begin(), queue.timers.end(),
+                           [&](const Timer& timer) { return timer.window == window && timer.id == id; });
     return it == queue.timers.end() ? nullptr : &*it;
 }
 
@@ -596,11 +594,9 @@ bool UnregisterClass(const wchar_t* name, HINSTANCE) {
     return true;
 }
 
-HWND CreateWindowEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                    int x, int y, int width, int height, HWND parent, void* param,
-                    HINSTANCE instance) {
-    const WindowRect rect{RequestedOrZero(x), RequestedOrZero(y),
-                          RequestedOrZero(x) + RequestedOrZero(width),
+HWND CreateWindowEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x, int y,
+                    int width, int height, HWND parent, void* param, HINSTANCE instance) {
+    const WindowRect rect{RequestedOrZero(x), RequestedOrZero(y), RequestedOrZero(x) + RequestedOrZero(width),
                           RequestedOrZero(y) + RequestedOrZero(height)};
     const CreationRequest request{exStyle, className, title,    style,
                                   rect,    parent,    instance, GetCurrentThreadId()};
@@ -612,8 +608,9 @@ HWND CreateWindowEx(DWORD exStyle, const wchar_t* className, const wchar_t* titl
     }
     if (!window)
         return nullptr;
-    CreateStruct create{param, instance, nullptr, parent, height, width, y, x,
-                        static_cast<std::int32_t>(style), title, className, exStyle};
+    CreateStruct create{
+        param, instance,  nullptr, parent, height, width, y, x, static_cast<std::int32_t>(style),
+        title, className, exStyle};
     const LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     if (!SendMessage(window, WM_NCCREATE, 0, createParam)) {
         // A refused WM_NCCREATE still ends with WM_NCDESTROY, but WM_DESTROY is never sent.
@@ -858,9 +855,8 @@ bool KillTimer(HWND window, UINT_PTR id) {
     ThreadQueue* queue = window ? TimerQueue(s, window) : t_slot.queue.get();
     if (!queue)
         return false;
-    const auto removed = std::erase_if(queue->timers, [&](const Timer& timer) {
-        return timer.window == window && timer.id == id;
-    });
+    const auto removed = std::erase_if(
+        queue->timers, [&](const Timer& timer) { return timer.window == window && timer.id == id; });
     if (removed == 0)
         SetLastError(ERROR_INVALID_PARAMETER);
     return removed != 0;

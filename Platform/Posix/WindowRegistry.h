@@ -27,13 +27,13 @@ struct WindowRecord {
     std::wstring title;
     DWORD style = 0;
     DWORD exStyle = 0;
-    HWND parent = nullptr;  // HWND_MESSAGE for message-only windows, set only for child windows
-    HWND owner = nullptr;   // top-level owner of a popup or overlapped window
-    WindowRect rect;        // as requested at creation (CW_USEDEFAULT kept as given)
+    HWND parent = nullptr; // HWND_MESSAGE for message-only windows, set only for child windows
+    HWND owner = nullptr;  // top-level owner of a popup or overlapped window
+    WindowRect rect;       // as requested at creation, CW_USEDEFAULT read as 0
     LONG_PTR userData = 0;
     WNDPROC proc = nullptr;
     HINSTANCE instance = nullptr;
-    DWORD threadId = 0;     // the creating thread: its queue receives the window's messages
+    DWORD threadId = 0; // the creating thread: its queue receives the window's messages
 };
 
 // Runs `visit` on the live record under the window registry's lock; false when `window` is not a

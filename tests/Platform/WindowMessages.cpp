@@ -160,7 +160,7 @@ TEST_F(WindowMessages, ClassNamesAreTakenOncePerProcess) {
     EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
 
     ASSERT_NE(Create(), nullptr);
-    EXPECT_FALSE(UnregisterClass(kClass, nullptr));  // it still has a window
+    EXPECT_FALSE(UnregisterClass(kClass, nullptr)); // it still has a window
 
     constexpr const wchar_t* kOther = L"WindowMessagesOtherClass";
     ASSERT_TRUE(RegisterClass(WindowClass{.name = kOther, .proc = RecordingProc}));
@@ -212,10 +212,8 @@ TEST_F(WindowMessages, OwnedWindowsAreDestroyedBeforeTheirOwner) {
     g_seen.clear();
 
     ASSERT_TRUE(DestroyWindow(owner));
-    const std::vector<Seen> expected{{owned, WM_DESTROY, 0},
-                                     {owned, WM_NCDESTROY, 0},
-                                     {owner, WM_DESTROY, 0},
-                                     {owner, WM_NCDESTROY, 0}};
+    const std::vector<Seen> expected{
+        {owned, WM_DESTROY, 0}, {owned, WM_NCDESTROY, 0}, {owner, WM_DESTROY, 0}, {owner, WM_NCDESTROY, 0}};
     EXPECT_EQ(g_seen, expected);
     EXPECT_FALSE(IsWindow(owned));
 }
@@ -356,7 +354,7 @@ TEST_F(WindowMessages, FiltersSelectByWindowAndRange) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Peek(c.filter, c.first, c.last, PM_NOREMOVE), c.expected);
-        EXPECT_EQ(Peek(c.filter, c.first, c.last, PM_NOREMOVE), c.expected);  // still there
+        EXPECT_EQ(Peek(c.filter, c.first, c.last, PM_NOREMOVE), c.expected); // still there
     }
     for (UINT expected : {WM_USER + 1, WM_USER + 2, WM_USER + 3})
         EXPECT_EQ(Peek(nullptr, 0, 0, PM_REMOVE), expected);
@@ -421,7 +419,8 @@ TEST_F(WindowMessages, NestedLoopInsideAProcedureRunsMessagesAndTimers) {
     s_timerFired = false;
     g_handler = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (message == WM_USER + 10) {
-            const UINT_PTR id = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { s_timerFired = true; });
+            const UINT_PTR id =
+                SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { s_timerFired = true; });
             ++depth;
             PumpUntil([] { return s_timerFired; });
             --depth;

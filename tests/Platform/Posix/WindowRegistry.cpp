@@ -53,7 +53,8 @@ TEST_F(WindowRegistry, RecordsWhatCreationAskedFor) {
     EXPECT_EQ(ownerRecord->parent, nullptr);
     EXPECT_EQ(ownerRecord->owner, nullptr);
     const posix::WindowRect rect = ownerRecord->rect;
-    EXPECT_EQ((std::vector<long>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<long>{10, 20, 310, 220}));
+    EXPECT_EQ((std::vector<long>{rect.left, rect.top, rect.right, rect.bottom}),
+              (std::vector<long>{10, 20, 310, 220}));
     EXPECT_EQ(ownerRecord->proc, DestructionProc);
     EXPECT_EQ(ownerRecord->threadId, GetCurrentThreadId());
 
@@ -88,12 +89,12 @@ TEST_F(WindowRegistry, ChildWindowsGoWithTheirParent) {
     EXPECT_EQ(posix::FindWindowRecord(grandchild)->parent, child);
 
     ASSERT_TRUE(DestroyWindow(parent));
-    const std::vector<std::pair<HWND, UINT>> expected{
-        {parent, WM_DESTROY},        {child, WM_DESTROY},   {grandchild, WM_DESTROY},
-        {grandchild, WM_NCDESTROY}, {child, WM_NCDESTROY}, {parent, WM_NCDESTROY}};
+    const std::vector<std::pair<HWND, UINT>> expected{{parent, WM_DESTROY},     {child, WM_DESTROY},
+                                                      {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY},
+                                                      {child, WM_NCDESTROY},    {parent, WM_NCDESTROY}};
     EXPECT_EQ(g_destruction, expected);
     EXPECT_FALSE(IsWindow(grandchild));
-    EXPECT_EQ(Create(L"", posix::WS_CHILD, 0, 0, 0, 0, nullptr), nullptr);  // a child needs a parent
+    EXPECT_EQ(Create(L"", posix::WS_CHILD, 0, 0, 0, 0, nullptr), nullptr); // a child needs a parent
 }
 
 } // namespace

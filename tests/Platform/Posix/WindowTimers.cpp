@@ -66,7 +66,7 @@ TEST_F(WindowTimers, FiresOncePerRetrievalAndKeepsItsPhase) {
         {59000, {}},
         {1000, {{WM_TIMER, 1}}},
         {0, {}},
-        {600000, {{WM_TIMER, 1}}},  // ten missed periods make one message
+        {600000, {{WM_TIMER, 1}}}, // ten missed periods make one message
         {0, {}},
         {60000, {{WM_TIMER, 1}}},
     });
