@@ -1,0 +1,163 @@
+#include "Runtime/Logger.h"
+
+#include "Platform/Debug.h"
+#include "Platform/File.h"
+#include "Platform/Thread.h"
+#include "Platform/Time.h"
+
+namespace {
+
+constexpr std::size_t kSourcePieceLimit = 2047;
+
+const wchar_t* LevelTag(int level) {
+    switch (level) {
+    case 0:
+        return L"INFO";
+    case 1:
+        return L"WARN";
+    case 2:
+        return L"ERRO";
+    default:
+        return nullptr;
+    }
+}
+
+void AppendTime(std::wstring& line) {
+    const plat::LocalTime now = plat::GetLocalTime();
+    line += FormatString(L"[%04d-%02d-%02d %02d:%02d:%02d]", now.year, now.month, now.day, now.hour,
+                         now.minute, now.second);
+}
+
+// UTF-16LE bytes of the line, whatever the width of wchar_t.
+std::string Utf16LittleEndian(const std::wstring& line) {
+    std::string bytes;
+    bytes.reserve(line.size() * 2);
+    auto put = [&bytes](std::uint32_t unit) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    };
+    for (const wchar_t c : line) {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code > 0xFFFF) {
+            put(0xD800 + ((code - 0x10000) >> 10));
+            put(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            put(code);
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+BaseLogger::~BaseLogger() = default;
+
+void BaseLogger::Emit(int level, const wchar_t* file, int line, const wchar_t* format, FormatArgs args) {
+    const LoggerOptions& settings = *Options();
+    std::wstring text;
+    if (const wchar_t* tag = LevelTag(level)) {
+        text += FormatString(L"[%4s]", tag);
+    }
+    if (settings.flags & LoggerOptions::kTime) {
+        AppendTime(text);
+    }
+    if (settings.flags & LoggerOptions::kProcessId) {
+        text += FormatString(L"[pid:%d]", plat::GetCurrentProcessId());
+    }
+    if (settings.flags & LoggerOptions::kThreadId) {
+        text += FormatString(L"[tid:%d]", plat::GetCurrentThreadId());
+    }
+    if (file != nullptr) {
+        text += FormatString(L"[%s:%d]", file, line).substr(0, kSourcePieceLimit);
+    }
+    AppendFormatted(text, format, args);
+    if (settings.appendNewline) {
+        text += L"\r\n";
+    }
+    Output(text);
+}
+
+void BaseLogger::AttachOptions(const LoggerOptions& newOptions) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    options = std::make_unique<LoggerOptions>(newOptions);
+}
+
+void BaseLogger::DetachOptions() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    options.reset();
+}
+
+bool FileLogger::Open(const wchar_t* path, std::uint8_t flags, bool appendNewline) {
+    std::lock_guard<std::recursive_mutex> guard(Lock());
+    Close();
+    file = plat::OpenCrtFile(path, L"ab");
+    if (file == nullptr) {
+        return false;
+    }
+    AttachOptions(LoggerOptions{flags, static_cast<std::uint8_t>(appendNewline ? 1 : 0)});
+    return true;
+}
+
+void FileLogger::Close() {
+    std::lock_guard<std::recursive_mutex> guard(Lock());
+    DetachOptions();
+    if (file != nullptr) {
+        std::fclose(file);
+        file = nullptr;
+    }
+}
+
+void FileLogger::Output(const std::wstring& line) {
+    if (!IsEnabled()) {
+        return;
+    }
+    const std::string bytes = Utf16LittleEndian(line);
+    if (!bytes.empty()) {
+        std::fwrite(bytes.data(), bytes.size(), 1, file);
+    }
+    std::fflush(file);
+}
+
+bool FileLogger::IsEnabled() {
+    return Options() != nullptr && file != nullptr;
+}
+
+void TraceLogger::Attach(const LoggerOptions& newOptions) {
+    AttachOptions(newOptions);
+}
+
+void TraceLogger::Detach() {
+    DetachOptions();
+}
+
+void TraceLogger::Output(const std::wstring& line) {
+    if (IsEnabled()) {
+        plat::OutputDebugString(line.c_str());
+    }
+}
+
+bool TraceLogger::IsEnabled() {
+    return Options() != nullptr;
+}
+
+void ConsoleLogger::Attach(const LoggerOptions& newOptions) {
+    std::lock_guard<std::recursive_mutex> guard(Lock());
+    AttachOptions(newOptions);
+    consoleAttached = true;
+}
+
+void ConsoleLogger::Detach() {
+    std::lock_guard<std::recursive_mutex> guard(Lock());
+    DetachOptions();
+    consoleAttached = false;
+}
+
+void ConsoleLogger::Output(const std::wstring& line) {
+    if (IsEnabled()) {
+        plat::WriteConsole(line.c_str(), static_cast<plat::DWORD>(line.size()));
+    }
+}
+
+bool ConsoleLogger::IsEnabled() {
+    return Options() != nullptr && consoleAttached;
+}
