@@ -56,6 +56,7 @@ HandleTable& Handles() {
 
 std::atomic<DWORD> g_nextThreadId{1};
 thread_local DWORD t_threadId = 0;
+thread_local const std::atomic<bool>* t_terminationFlag = nullptr;
 
 } // namespace
 
@@ -63,12 +64,25 @@ KernelLock::KernelLock() { pthread_mutex_lock(&g_kernelMutex); }
 KernelLock::~KernelLock() { pthread_mutex_unlock(&g_kernelMutex); }
 
 void KernelLock::WaitUntil(std::int64_t wakeAtNs) {
+    EndThreadIfTerminated();
     const std::int64_t delay = wakeAtNs == kNeverNs ? kMaxHostWaitNs : wakeAtNs - SteadyNowNs();
     if (delay <= 0) {
         return;
     }
     const timespec deadline = HostDeadlineAfter(delay);
     pthread_cond_timedwait(KernelCondition(), &g_kernelMutex, &deadline);
+    EndThreadIfTerminated();
+}
+
+void SetThreadTerminationFlag(const std::atomic<bool>* flag) { t_terminationFlag = flag; }
+
+const std::atomic<bool>* ThreadTerminationFlag() { return t_terminationFlag; }
+
+void EndThreadIfTerminated() {
+    if (t_terminationFlag != nullptr && t_terminationFlag->load()) {
+        // The forced unwind releases every lock held through a scope guard, the kernel lock too.
+        pthread_exit(nullptr);
+    }
 }
 
 void WakeKernelWaiters() {
@@ -114,6 +128,7 @@ void KernelObject::SignalAt(std::int64_t emulatedNs, DWORD exitCode) {
 }
 
 DWORD KernelObject::Wait(DWORD timeoutMs) const {
+    EndThreadIfTerminated();
     KernelLock lock;
     const std::int64_t deadline =
         timeoutMs == INFINITE ? kNeverNs : SteadyNowNs() + std::int64_t(timeoutMs) * 1000000;

@@ -6,6 +6,7 @@
 #include "Platform/Thread.h"
 #include "Platform/Types.h"
 
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -51,14 +52,21 @@ public:
     KernelLock(const KernelLock&) = delete;
     KernelLock& operator=(const KernelLock&) = delete;
 
-    // Blocks (a cancellation point) until woken or until the emulated time wakeAtNs.
+    // Blocks until woken or until the emulated time wakeAtNs; a termination point.
     void WaitUntil(std::int64_t wakeAtNs);
 };
+
+// The calling thread's "terminate" flag (set by TerminateThread from outside); null for threads
+// the platform did not start. Every wait checks it and ends the thread once it is set.
+void SetThreadTerminationFlag(const std::atomic<bool>* flag);
+const std::atomic<bool>* ThreadTerminationFlag();
+// Ends the calling thread, unwinding its stack, when its termination was requested.
+void EndThreadIfTerminated();
 
 // Wakes every wait so it re-reads the emulated clock (after the clock moved or an object signalled).
 void WakeKernelWaiters();
 
-// Waits until the emulated clock reaches wakeAtNs (a cancellation point).
+// Waits until the emulated clock reaches wakeAtNs; a termination point.
 void SleepUntil(std::int64_t wakeAtNs);
 
 HANDLE RegisterHandle(std::shared_ptr<KernelObject> object);

@@ -1,11 +1,11 @@
 // Threads as kernel objects.
 //
 // TerminateThread cannot stop a POSIX thread at an arbitrary instruction without corrupting the
-// process (locks held inside the C library, half-written heap). It therefore signals the thread
-// object at once with the given exit code, so waits and GetExitCodeThread see the end as on
-// Windows, and asks for a deferred cancellation: the thread really ends at its next cancellation
-// point (Sleep, a wait, blocking socket or file I/O), unwinding its stack. A thread that never
-// reaches one keeps running unseen; one that is cancelled inside a noexcept frame ends the process.
+// process (locks held inside the C library, a half-updated heap), and cancelling it inside a
+// blocking system call unwinds from a signal handler, which the sanitizers cannot follow. So it
+// signals the thread object at once with the given exit code, so that waits and GetExitCodeThread
+// see the end as on Windows, and the thread itself ends at its next wait (Sleep, WaitForObject),
+// unwinding its stack. A thread that never waits again keeps running unseen.
 #include "Platform/Thread.h"
 
 #include "Platform/Posix/EmulatedClock.h"
@@ -15,6 +15,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <memory>
 
 namespace plat {
@@ -25,37 +26,20 @@ public:
     explicit ThreadObject(DWORD id) : KernelObject(Kind::Thread), id_(id) {}
 
     DWORD Id() const { return id_; }
+    const std::atomic<bool>* TerminationFlag() const { return &terminate_; }
 
-    void SetNative(pthread_t native) {
-        posix::KernelLock lock;
-        native_ = native;
-    }
-
-    // The thread has left its entry function (normally or by cancellation).
-    void MarkEnded() {
-        posix::KernelLock lock;
-        ended_ = true;
-    }
-
-    // Signals with the exit code and cancels the thread if it is still alive.
+    // Signals with the exit code and has the thread end at its next wait.
     // Returns true when the caller is the thread itself and must end now.
     bool Terminate(DWORD exitCode) {
         Signal(exitCode);
-        posix::KernelLock lock;
-        if (ended_) {
-            return false;
-        }
-        if (pthread_equal(native_, pthread_self())) {
-            return true;
-        }
-        pthread_cancel(native_);
-        return false;
+        terminate_ = true;
+        posix::WakeKernelWaiters();
+        return posix::ThreadTerminationFlag() == &terminate_;
     }
 
 private:
     const DWORD id_;
-    pthread_t native_{}; // guarded by the kernel lock
-    bool ended_ = false; // guarded by the kernel lock; after it, native_ may name another thread
+    std::atomic<bool> terminate_{false};
 };
 
 struct ThreadStart {
@@ -64,17 +48,11 @@ struct ThreadStart {
     void* argument;
 };
 
-struct EndedMarker {
-    ThreadObject& object;
-    ~EndedMarker() { object.MarkEnded(); }
-};
-
 void* ThreadEntry(void* raw) {
     std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(raw));
     ThreadObject& object = *start->object;
-    object.SetNative(pthread_self());
     posix::AssignCurrentThreadId(object.Id());
-    EndedMarker marker{object};
+    posix::SetThreadTerminationFlag(object.TerminationFlag());
     const unsigned exitCode = start->proc(start->argument);
     object.Signal(exitCode);
     return nullptr;
@@ -96,7 +74,6 @@ HANDLE StartThread(ThreadProc proc, void* argument, unsigned* threadId) {
         return nullptr;
     }
     start.release();
-    object->SetNative(native);
     if (threadId != nullptr) {
         *threadId = object->Id();
     }
@@ -128,7 +105,7 @@ bool TerminateThread(HANDLE thread, DWORD exitCode) {
 
 void Sleep(DWORD milliseconds) {
     if (milliseconds == 0) {
-        pthread_testcancel();
+        posix::EndThreadIfTerminated();
         sched_yield();
         return;
     }
