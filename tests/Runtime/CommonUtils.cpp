@@ -1,6 +1,7 @@
 #include "Runtime/CommonUtils.h"
 
 #include "Platform/File.h"
+#include "Platform/Thread.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
