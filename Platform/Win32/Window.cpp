@@ -41,20 +41,20 @@ namespace {
 // on the window's first message.
 constexpr int kProcSlot = 0;
 
-struct Registry {
+struct ProcTable {
     std::mutex lock;
     std::map<::ATOM, WNDPROC> classProcs;
     std::map<std::pair<::HWND, ::UINT_PTR>, TIMERPROC> timerProcs;
 };
 
-Registry& Procs() {
-    static auto* registry = new Registry;  // windows may still get messages during static destruction
+ProcTable& Procs() {
+    static auto* registry = new ProcTable;  // windows may still get messages during static destruction
     return *registry;
 }
 
 WNDPROC ClassProcOf(::HWND window) {
     const ::ATOM atom = ::GetClassWord(window, GCW_ATOM);
-    Registry& procs = Procs();
+    ProcTable& procs = Procs();
     std::lock_guard guard(procs.lock);
     const auto found = procs.classProcs.find(atom);
     return found == procs.classProcs.end() ? nullptr : found->second;
@@ -84,7 +84,7 @@ WNDPROC ProcOf(::HWND window) {
 }
 
 TIMERPROC TimerProcOf(::HWND window, ::UINT_PTR id) {
-    Registry& procs = Procs();
+    ProcTable& procs = Procs();
     std::lock_guard guard(procs.lock);
     const auto found = procs.timerProcs.find({window, id});
     return found == procs.timerProcs.end() ? nullptr : found->second;
@@ -97,7 +97,7 @@ void CALLBACK ForwardTimer(::HWND window, ::UINT message, ::UINT_PTR id, ::DWORD
 }
 
 void RememberTimer(::HWND window, ::UINT_PTR id, TIMERPROC callback) {
-    Registry& procs = Procs();
+    ProcTable& procs = Procs();
     std::lock_guard guard(procs.lock);
     if (callback) {
         procs.timerProcs[{window, id}] = callback;
@@ -135,7 +135,7 @@ bool RegisterClass(const WindowClass& windowClass) {
     if (atom == 0) {
         return false;
     }
-    Registry& procs = Procs();
+    ProcTable& procs = Procs();
     std::lock_guard guard(procs.lock);
     procs.classProcs[atom] = windowClass.proc;
     return true;
@@ -148,7 +148,7 @@ bool UnregisterClass(const wchar_t* name, HINSTANCE instance) {
     if (!::UnregisterClassW(name, InstanceOr(instance))) {
         return false;
     }
-    Registry& procs = Procs();
+    ProcTable& procs = Procs();
     std::lock_guard guard(procs.lock);
     procs.classProcs.erase(atom);
     return true;
