@@ -36,9 +36,10 @@ struct Channel {
     }
 };
 
-std::mutex g_mutex;
-Channel g_debug{stderr, false, {}};
-Channel g_console{stdout, false, {}};
+// Never destroyed: threads still running during exit may write.
+std::mutex& g_mutex = *new std::mutex;
+Channel& g_debug = *new Channel{stderr, false, {}};
+Channel& g_console = *new Channel{stdout, false, {}};
 
 } // namespace
 

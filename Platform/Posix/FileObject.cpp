@@ -28,11 +28,12 @@ bool WantsWrite(DWORD access) {
 
 using FileKey = std::pair<dev_t, ino_t>;
 
-std::recursive_mutex g_namespaceMutex;
-std::multimap<FileKey, const FileObject*> g_openFiles; // guarded by g_namespaceMutex
+// Never destroyed: a stream still open at exit is flushed after static destructors have run.
+std::recursive_mutex& g_namespaceMutex = *new std::recursive_mutex;
+auto& g_openFiles = *new std::multimap<FileKey, const FileObject*>; // guarded by g_namespaceMutex
 
-std::mutex g_spaceMutex;
-std::map<wchar_t, std::uint64_t> g_driveSpace; // guarded by g_spaceMutex
+std::mutex& g_spaceMutex = *new std::mutex;
+auto& g_driveSpace = *new std::map<wchar_t, std::uint64_t>; // guarded by g_spaceMutex
 
 template <typename Visit> bool AnyOpen(dev_t device, ino_t inode, Visit visit) {
     auto range = g_openFiles.equal_range(FileKey(device, inode));

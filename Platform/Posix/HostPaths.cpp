@@ -17,8 +17,9 @@
 namespace plat::posix {
 namespace {
 
-std::mutex g_drivesMutex;
-std::map<wchar_t, std::string> g_drives;
+// Never destroyed, like the open-file records: files may still be reached during exit.
+std::mutex& g_drivesMutex = *new std::mutex;
+auto& g_drives = *new std::map<wchar_t, std::string>; // guarded by g_drivesMutex
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
