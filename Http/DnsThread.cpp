@@ -300,7 +300,7 @@ namespace {
 
 // Waits are short so that a stop request ends the lookup long before Stop(100) gives up on it.
 constexpr plat::DWORD kWaitStepMs = 10;
-constexpr plat::DWORD kResolverTimeoutMs = 1500;
+constexpr std::int64_t kResolverTimeoutMs = 1500;
 
 std::atomic<std::uint32_t> lastGeneration{0};
 
@@ -315,6 +315,20 @@ std::uint16_t NewQueryId() {
         const auto now = static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         return static_cast<std::uint16_t>((fallback.fetch_add(0x9E3779B9u) ^ now) >> 7);
     }
+}
+
+// Milliseconds of the high-resolution counter: the tick count moves in steps of 10 to 16 ms on
+// Windows, enough to end a wait visibly early.
+std::int64_t NowMs() {
+    static const std::int64_t frequency = [] {
+        std::int64_t perSecond = 0;
+        return plat::QueryPerformanceFrequency(&perSecond) && perSecond > 0 ? perSecond : 0;
+    }();
+    std::int64_t count = 0;
+    if (frequency == 0 || !plat::QueryPerformanceCounter(&count)) {
+        return plat::GetTickCount();
+    }
+    return count / frequency * 1000 + count % frequency * 1000 / frequency;
 }
 
 // The lookup's socket, closed when the lookup is over and before its result is posted.
@@ -375,7 +389,7 @@ bool CDNSThread::Query(plat::SocketHandle socket, const plat::SocketAddress& res
         plat::SendDatagram(socket, packet.data(), packet.size(), resolver) != static_cast<int>(packet.size())) {
         return false;
     }
-    const plat::DWORD sentAt = plat::GetTickCount();
+    const std::int64_t sentAt = NowMs();
     std::vector<std::uint8_t> datagram(dns::kMaxAnswerBytes);
     while (!StopRequested()) {
         const int ready = plat::WaitReadable(socket, kWaitStepMs);
@@ -395,7 +409,7 @@ bool CDNSThread::Query(plat::SocketHandle socket, const plat::SocketAddress& res
                 break;
             }
         }
-        if (plat::GetTickCount() - sentAt > kResolverTimeoutMs) {
+        if (NowMs() - sentAt > kResolverTimeoutMs) {
             return false;
         }
     }

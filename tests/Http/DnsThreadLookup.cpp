@@ -138,7 +138,8 @@ TEST_F(DnsLookup, SilentResolverIsGivenUpAfterItsTimeOut) {
     ASSERT_EQ(first.size(), 1u);
     ASSERT_EQ(second.size(), 1u);
     const auto gap = std::chrono::duration_cast<milliseconds>(second[0].at - first[0].at).count();
-    EXPECT_GE(gap, 1500);
+    // The server stamps each query when it has read it, a few milliseconds after it was sent.
+    EXPECT_GE(gap, 1500 - 10);
     EXPECT_LT(gap, 2000);
 }
 
