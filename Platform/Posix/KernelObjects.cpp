@@ -87,8 +87,10 @@ void EndThreadIfTerminated() {
 
 void WakeKernelWaiters() {
     KernelLock lock;
-    pthread_cond_broadcast(KernelCondition());
+    WakeKernelWaitersLocked();
 }
+
+void WakeKernelWaitersLocked() { pthread_cond_broadcast(KernelCondition()); }
 
 void SleepUntil(std::int64_t wakeAtNs) {
     KernelLock lock;

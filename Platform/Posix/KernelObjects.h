@@ -65,6 +65,7 @@ void EndThreadIfTerminated();
 
 // Wakes every wait so it re-reads the emulated clock (after the clock moved or an object signalled).
 void WakeKernelWaiters();
+void WakeKernelWaitersLocked(); // the same, with the kernel lock held
 
 // Waits until the emulated clock reaches wakeAtNs; a termination point.
 void SleepUntil(std::int64_t wakeAtNs);

@@ -12,8 +12,9 @@
 
 namespace plat::test {
 
-// Restores the emulated machine to its start state (drives, code page, clock offset, captures,
-// scripted answers, recorded process starts). Windows and threads are not touched.
+// Restores the emulated machine to its start state (drives, code page, system-time shift, captures,
+// scripted answers, recorded process starts). Windows and threads are not touched, and the steady
+// clocks keep what AdvanceClock added: they never run backwards.
 void ResetMachine();
 
 // Maps a drive letter ('C') to a host folder; paths on an unmapped drive do not exist.
@@ -30,7 +31,8 @@ void SetModuleFilePathFails(bool fails);
 // The ANSI code page (936 by default; 1252 and 65001 are also supported).
 void SetAnsiCodePage(UINT codePage);
 
-// Moves every emulated clock (tick count, performance counter, system time, timer deadlines).
+// Moves every emulated clock forward (tick count, performance counter, system time, timer
+// deadlines) and wakes every wait and message loop; a negative amount is ignored.
 void AdvanceClock(std::int64_t milliseconds);
 // Shifts only the system time (wall clock), as when the user sets the clock back.
 void ShiftSystemTime(std::int64_t milliseconds);

@@ -5,7 +5,8 @@
 // blocking system call unwinds from a signal handler, which the sanitizers cannot follow. So it
 // signals the thread object at once with the given exit code, so that waits and GetExitCodeThread
 // see the end as on Windows, and the thread itself ends at its next wait (Sleep, WaitForObject),
-// unwinding its stack. A thread that never waits again keeps running unseen.
+// unwinding its stack. TerminateThread waits a short while for that, so that the thread no longer
+// runs the caller's code once it returns; a thread that never waits again keeps running unseen.
 #include "Platform/Thread.h"
 
 #include "Platform/Posix/EmulatedClock.h"
@@ -33,13 +34,36 @@ public:
     bool Terminate(DWORD exitCode) {
         Signal(exitCode);
         terminate_ = true;
+        if (posix::ThreadTerminationFlag() == &terminate_) {
+            return true;
+        }
         posix::WakeKernelWaiters();
-        return posix::ThreadTerminationFlag() == &terminate_;
+        posix::KernelLock lock;
+        const std::int64_t giveUpAt = posix::SteadyNowNs() + kTerminationWaitNs;
+        while (!ended_ && posix::SteadyNowNs() < giveUpAt) {
+            lock.WaitUntil(giveUpAt);
+        }
+        return false;
+    }
+
+    // The thread has left its entry function, normally or by termination.
+    void MarkEnded() {
+        posix::KernelLock lock;
+        ended_ = true;
+        posix::WakeKernelWaitersLocked();
     }
 
 private:
+    static constexpr std::int64_t kTerminationWaitNs = 1000LL * 1000 * 1000;
+
     const DWORD id_;
     std::atomic<bool> terminate_{false};
+    bool ended_ = false; // guarded by the kernel lock
+};
+
+struct EndedMarker {
+    ThreadObject& object;
+    ~EndedMarker() { object.MarkEnded(); }
 };
 
 struct ThreadStart {
@@ -53,6 +77,7 @@ void* ThreadEntry(void* raw) {
     ThreadObject& object = *start->object;
     posix::AssignCurrentThreadId(object.Id());
     posix::SetThreadTerminationFlag(object.TerminationFlag());
+    EndedMarker marker{object};
     const unsigned exitCode = start->proc(start->argument);
     object.Signal(exitCode);
     return nullptr;
