@@ -62,7 +62,50 @@ std::shared_ptr<FileObject> FailOpen(DWORD error) {
     return nullptr;
 }
 
-int OpenFlags(bool read, bool write) { return read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY; }
+DWORD RefusalOfExisting(const struct stat& info, const OpenRequest& request) {
+    if (request.creation == CREATE_NEW) {
+        return ERROR_FILE_EXISTS;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    const bool read = WantsRead(request.access);
+    const bool write = WantsWrite(request.access);
+    const bool conflict = AnyOpen(info.st_dev, info.st_ino, [&](const FileObject& other) {
+        return SharingConflict(other, read, write, request.share);
+    });
+    return conflict ? ERROR_SHARING_VIOLATION : ERROR_SUCCESS;
+}
+
+DWORD RefusalOfMissing(const HostPath& target, const OpenRequest& request, int statError) {
+    if (statError != ENOENT) {
+        return ErrorFromErrno(statError);
+    }
+    const bool mustExist = request.creation == OPEN_EXISTING || request.creation == TRUNCATE_EXISTING;
+    return mustExist ? MissingPathError(target.host) : ERROR_SUCCESS;
+}
+
+int OpenDescriptor(const HostPath& target, const OpenRequest& request, bool exists, DWORD* error) {
+    const bool read = WantsRead(request.access);
+    const bool write = WantsWrite(request.access);
+    const int mode = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    int descriptor = open(target.host.c_str(), O_CLOEXEC | mode | (exists ? 0 : O_CREAT | O_EXCL), 0666);
+    // A handle without data access needs no read permission on the host.
+    if (descriptor < 0 && exists && !read && !write && errno == EACCES) {
+        descriptor = open(target.host.c_str(), O_CLOEXEC | O_PATH);
+    }
+    if (descriptor < 0) {
+        *error = errno == ENOENT   ? MissingPathError(target.host)
+                 : errno == EEXIST ? ERROR_FILE_EXISTS
+                                   : ErrorFromErrno(errno);
+    }
+    return descriptor;
+}
+
+DWORD Truncate(const HostPath& target, int descriptor, bool writable) {
+    const int result = writable ? ftruncate(descriptor, 0) : ::truncate(target.host.c_str(), 0);
+    return result == 0 ? ERROR_SUCCESS : ErrorFromErrno(errno);
+}
 
 struct SpaceClaim {
     DWORD allowed;
@@ -91,50 +134,29 @@ std::shared_ptr<FileObject> FileObject::Open(const wchar_t* path, const OpenRequ
     if (target.error != ERROR_SUCCESS) {
         return FailOpen(target.error);
     }
-    const bool read = WantsRead(request.access);
-    const bool write = WantsWrite(request.access);
     const DWORD creation = request.creation;
-    if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING || (creation == TRUNCATE_EXISTING && !write)) {
+    if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING ||
+        (creation == TRUNCATE_EXISTING && !WantsWrite(request.access))) {
         return FailOpen(ERROR_INVALID_PARAMETER);
     }
     NamespaceLock lock;
     struct stat info{};
     const bool exists = stat(target.host.c_str(), &info) == 0;
-    if (!exists && errno != ENOENT) {
-        return FailOpen(ErrorFromErrno(errno));
+    const int statError = exists ? 0 : errno;
+    if (const DWORD refusal =
+            exists ? RefusalOfExisting(info, request) : RefusalOfMissing(target, request, statError)) {
+        return FailOpen(refusal);
     }
-    if (exists) {
-        if (creation == CREATE_NEW) {
-            return FailOpen(ERROR_FILE_EXISTS);
-        }
-        if (S_ISDIR(info.st_mode)) {
-            return FailOpen(ERROR_ACCESS_DENIED);
-        }
-        if (AnyOpen(info.st_dev, info.st_ino,
-                    [&](const FileObject& other) { return SharingConflict(other, read, write, request.share); })) {
-            return FailOpen(ERROR_SHARING_VIOLATION);
-        }
-    } else if (creation == OPEN_EXISTING || creation == TRUNCATE_EXISTING) {
-        return FailOpen(MissingPathError(target.host));
-    }
-
-    const int flags = O_CLOEXEC | OpenFlags(read, write) | (exists ? 0 : O_CREAT | O_EXCL);
-    int descriptor = open(target.host.c_str(), flags, 0666);
-    if (descriptor < 0 && exists && !read && !write && errno == EACCES) {
-        descriptor = open(target.host.c_str(), O_CLOEXEC | O_PATH);
-    }
+    DWORD error = ERROR_SUCCESS;
+    const int descriptor = OpenDescriptor(target, request, exists, &error);
     if (descriptor < 0) {
-        return FailOpen(errno == ENOENT   ? MissingPathError(target.host)
-                        : errno == EEXIST ? ERROR_FILE_EXISTS
-                                          : ErrorFromErrno(errno));
+        return FailOpen(error);
     }
-    const bool truncate = exists && (creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING);
-    if (truncate && (write ? ftruncate(descriptor, 0) : ::truncate(target.host.c_str(), 0)) != 0) {
-        const int error = errno;
-        close(descriptor);
-        return FailOpen(ErrorFromErrno(error));
-    }
-    if (truncate) {
+    if (exists && (creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING)) {
+        if (const DWORD failure = Truncate(target, descriptor, WantsWrite(request.access))) {
+            close(descriptor);
+            return FailOpen(failure);
+        }
         ReleaseDriveSpace(target.drive, static_cast<std::uint64_t>(info.st_size));
     }
     fstat(descriptor, &info);
