@@ -60,7 +60,7 @@ namespace {
 
 constexpr int kMaxWidth = 1 << 20;
 
-struct Spec {
+struct Field {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -82,18 +82,18 @@ private:
     const FormatArg* Next() { return next_ < args_.size() ? &args_[next_++] : nullptr; }
     int NextInt();
 
-    const wchar_t* ParseFlags(const wchar_t* p, Spec& spec);
-    const wchar_t* ParseWidth(const wchar_t* p, Spec& spec);
-    const wchar_t* ParsePrecision(const wchar_t* p, Spec& spec);
-    static const wchar_t* ParseLength(const wchar_t* p, Spec& spec);
+    const wchar_t* ParseFlags(const wchar_t* p, Field& field);
+    const wchar_t* ParseWidth(const wchar_t* p, Field& field);
+    const wchar_t* ParsePrecision(const wchar_t* p, Field& field);
+    static const wchar_t* ParseLength(const wchar_t* p, Field& field);
 
-    void Convert(const Spec& spec);
-    void Integer(const Spec& spec, const FormatArg& arg);
-    void Character(const Spec& spec, const FormatArg& arg);
-    void Text(const Spec& spec, const FormatArg& arg);
-    void Pointer(const Spec& spec, const FormatArg& arg);
-    void Real(const Spec& spec, const FormatArg& arg);
-    void Pad(const Spec& spec, std::wstring_view prefix, std::wstring_view body, bool zeroFill);
+    void Convert(const Field& field);
+    void Integer(const Field& field, const FormatArg& arg);
+    void Character(const Field& field, const FormatArg& arg);
+    void Text(const Field& field, const FormatArg& arg);
+    void Pointer(const Field& field, const FormatArg& arg);
+    void Real(const Field& field, const FormatArg& arg);
+    void Pad(const Field& field, std::wstring_view prefix, std::wstring_view body, bool zeroFill);
 
     std::wstring& out_;
     FormatArgs args_;
@@ -158,21 +158,21 @@ void Formatter::Run(const wchar_t* format) {
             continue;
         }
         const wchar_t* start = p++;
-        Spec spec;
-        p = ParseFlags(p, spec);
-        p = ParseWidth(p, spec);
-        p = ParsePrecision(p, spec);
-        p = ParseLength(p, spec);
+        Field field;
+        p = ParseFlags(p, field);
+        p = ParseWidth(p, field);
+        p = ParsePrecision(p, field);
+        p = ParseLength(p, field);
         if (*p == L'\0') {
             out_.append(start);
             return;
         }
-        spec.conversion = *p++;
-        if (std::wstring_view(L"diuxXocCsSpeEfFgGn%").find(spec.conversion) == std::wstring_view::npos) {
+        field.conversion = *p++;
+        if (std::wstring_view(L"diuxXocCsSpeEfFgGn%").find(field.conversion) == std::wstring_view::npos) {
             out_.append(start, static_cast<std::size_t>(p - start));
             continue;
         }
-        Convert(spec);
+        Convert(field);
     }
 }
 
@@ -185,23 +185,23 @@ int Formatter::NextInt() {
     return value > kMaxWidth ? kMaxWidth : (value < -kMaxWidth ? -kMaxWidth : static_cast<int>(value));
 }
 
-const wchar_t* Formatter::ParseFlags(const wchar_t* p, Spec& spec) {
+const wchar_t* Formatter::ParseFlags(const wchar_t* p, Field& field) {
     for (;; ++p) {
         switch (*p) {
         case L'-':
-            spec.left = true;
+            field.left = true;
             break;
         case L'+':
-            spec.plus = true;
+            field.plus = true;
             break;
         case L' ':
-            spec.space = true;
+            field.space = true;
             break;
         case L'0':
-            spec.zero = true;
+            field.zero = true;
             break;
         case L'#':
-            spec.alternate = true;
+            field.alternate = true;
             break;
         default:
             return p;
@@ -209,51 +209,51 @@ const wchar_t* Formatter::ParseFlags(const wchar_t* p, Spec& spec) {
     }
 }
 
-const wchar_t* Formatter::ParseWidth(const wchar_t* p, Spec& spec) {
+const wchar_t* Formatter::ParseWidth(const wchar_t* p, Field& field) {
     if (*p != L'*') {
-        spec.width = ReadNumber(p);
+        field.width = ReadNumber(p);
         return p;
     }
     const int width = NextInt();
-    spec.left = spec.left || width < 0;
-    spec.width = width < 0 ? -width : width;
+    field.left = field.left || width < 0;
+    field.width = width < 0 ? -width : width;
     return p + 1;
 }
 
-const wchar_t* Formatter::ParsePrecision(const wchar_t* p, Spec& spec) {
+const wchar_t* Formatter::ParsePrecision(const wchar_t* p, Field& field) {
     if (*p != L'.') {
         return p;
     }
     ++p;
     if (*p != L'*') {
-        spec.precision = ReadNumber(p);
+        field.precision = ReadNumber(p);
         return p;
     }
     const int precision = NextInt();
-    spec.precision = precision < 0 ? -1 : precision;
+    field.precision = precision < 0 ? -1 : precision;
     return p + 1;
 }
 
-const wchar_t* Formatter::ParseLength(const wchar_t* p, Spec& spec) {
+const wchar_t* Formatter::ParseLength(const wchar_t* p, Field& field) {
     std::wstring_view rest(p);
     if (rest.starts_with(L"I64")) {
-        spec.bits = 64;
+        field.bits = 64;
         return p + 3;
     }
     if (rest.starts_with(L"I32")) {
         return p + 3;
     }
     if (rest.starts_with(L"hh")) {
-        spec.bits = 8;
+        field.bits = 8;
         return p + 2;
     }
     if (rest.starts_with(L"ll")) {
-        spec.bits = 64;
+        field.bits = 64;
         return p + 2;
     }
     switch (*p) {
     case L'h':
-        spec.bits = 16;
+        field.bits = 16;
         return p + 1;
     case L'l':
     case L'w':
@@ -264,15 +264,15 @@ const wchar_t* Formatter::ParseLength(const wchar_t* p, Spec& spec) {
     case L'z':
     case L't':
     case L'I':
-        spec.bits = 64;
+        field.bits = 64;
         return p + 1;
     default:
         return p;
     }
 }
 
-void Formatter::Convert(const Spec& spec) {
-    const wchar_t c = spec.conversion;
+void Formatter::Convert(const Field& field) {
+    const wchar_t c = field.conversion;
     if (c == L'%') {
         out_ += L'%';
         return;
@@ -282,54 +282,54 @@ void Formatter::Convert(const Spec& spec) {
         return;
     }
     if (c == L's' || c == L'S' || arg->IsText()) {
-        Text(spec, *arg);
+        Text(field, *arg);
     } else if (IsSignedConversion(c) || IsUnsignedConversion(c)) {
-        Integer(spec, *arg);
+        Integer(field, *arg);
     } else if (c == L'c' || c == L'C') {
-        Character(spec, *arg);
+        Character(field, *arg);
     } else if (c == L'p') {
-        Pointer(spec, *arg);
+        Pointer(field, *arg);
     } else {
-        Real(spec, *arg);
+        Real(field, *arg);
     }
 }
 
-void Formatter::Integer(const Spec& spec, const FormatArg& arg) {
-    const wchar_t c = spec.conversion;
+void Formatter::Integer(const Field& field, const FormatArg& arg) {
+    const wchar_t c = field.conversion;
     const bool isSigned = IsSignedConversion(c);
-    const std::uint64_t value = Narrowed(arg.Bits(), spec.bits, isSigned);
+    const std::uint64_t value = Narrowed(arg.Bits(), field.bits, isSigned);
     const bool negative = isSigned && static_cast<std::int64_t>(value) < 0;
     const std::uint64_t magnitude = negative ? std::uint64_t(0) - value : value;
     const unsigned base = (c == L'x' || c == L'X') ? 16 : (c == L'o' ? 8 : 10);
-    std::wstring digits = Digits(magnitude, base, c == L'X', spec.precision);
-    if (spec.precision == 0 && magnitude == 0) {
+    std::wstring digits = Digits(magnitude, base, c == L'X', field.precision);
+    if (field.precision == 0 && magnitude == 0) {
         digits.clear();
     }
     std::wstring prefix;
     if (negative) {
         prefix = L"-";
-    } else if (isSigned && spec.plus) {
+    } else if (isSigned && field.plus) {
         prefix = L"+";
-    } else if (isSigned && spec.space) {
+    } else if (isSigned && field.space) {
         prefix = L" ";
     }
-    if (spec.alternate && base == 16 && magnitude != 0) {
+    if (field.alternate && base == 16 && magnitude != 0) {
         prefix = c == L'X' ? L"0X" : L"0x";
     }
-    if (spec.alternate && base == 8 && (digits.empty() || digits.front() != L'0')) {
+    if (field.alternate && base == 8 && (digits.empty() || digits.front() != L'0')) {
         digits.insert(digits.begin(), L'0');
     }
-    Pad(spec, prefix, digits, spec.precision < 0);
+    Pad(field, prefix, digits, field.precision < 0);
 }
 
-void Formatter::Character(const Spec& spec, const FormatArg& arg) {
+void Formatter::Character(const Field& field, const FormatArg& arg) {
     const auto code = static_cast<std::int64_t>(arg.Bits());
     // A negative value is a narrow char above 0x7F that was sign-extended.
     const wchar_t ch = static_cast<wchar_t>(code < 0 ? (code & 0xFF) : code);
-    Pad(spec, {}, std::wstring_view(&ch, 1), false);
+    Pad(field, {}, std::wstring_view(&ch, 1), false);
 }
 
-void Formatter::Text(const Spec& spec, const FormatArg& arg) {
+void Formatter::Text(const Field& field, const FormatArg& arg) {
     std::wstring text;
     switch (arg.kind()) {
     case FormatArg::Kind::Wide:
@@ -346,26 +346,26 @@ void Formatter::Text(const Spec& spec, const FormatArg& arg) {
         text = Digits(arg.Bits(), 16, true, static_cast<int>(2 * sizeof(void*)));
         break;
     case FormatArg::Kind::Real: {
-        Spec general = spec;
+        Field general = field;
         general.conversion = L'g';
         Real(general, arg);
         return;
     }
     }
-    if (spec.precision >= 0 && text.size() > static_cast<std::size_t>(spec.precision)) {
-        text.resize(static_cast<std::size_t>(spec.precision));
+    if (field.precision >= 0 && text.size() > static_cast<std::size_t>(field.precision)) {
+        text.resize(static_cast<std::size_t>(field.precision));
     }
-    Pad(spec, {}, text, false);
+    Pad(field, {}, text, false);
 }
 
-void Formatter::Pointer(const Spec& spec, const FormatArg& arg) {
-    Pad(spec, {}, Digits(arg.Bits(), 16, true, static_cast<int>(2 * sizeof(void*))), false);
+void Formatter::Pointer(const Field& field, const FormatArg& arg) {
+    Pad(field, {}, Digits(arg.Bits(), 16, true, static_cast<int>(2 * sizeof(void*))), false);
 }
 
-void Formatter::Real(const Spec& spec, const FormatArg& arg) {
-    const wchar_t c = spec.conversion;
+void Formatter::Real(const Field& field, const FormatArg& arg) {
+    const wchar_t c = field.conversion;
     const double value = arg.Real();
-    const int precision = spec.precision < 0 ? 6 : (spec.precision > 4096 ? 4096 : spec.precision);
+    const int precision = field.precision < 0 ? 6 : (field.precision > 4096 ? 4096 : field.precision);
     const std::chars_format style = (c == L'e' || c == L'E')   ? std::chars_format::scientific
                                     : (c == L'f' || c == L'F') ? std::chars_format::fixed
                                                                : std::chars_format::general;
@@ -384,21 +384,21 @@ void Formatter::Real(const Spec& spec, const FormatArg& arg) {
     if (!body.empty() && body.front() == L'-') {
         prefix = L"-";
         body.erase(0, 1);
-    } else if (spec.plus) {
+    } else if (field.plus) {
         prefix = L"+";
-    } else if (spec.space) {
+    } else if (field.space) {
         prefix = L" ";
     }
-    Pad(spec, prefix, body, std::isfinite(value));
+    Pad(field, prefix, body, std::isfinite(value));
 }
 
-void Formatter::Pad(const Spec& spec, std::wstring_view prefix, std::wstring_view body, bool zeroFill) {
+void Formatter::Pad(const Field& field, std::wstring_view prefix, std::wstring_view body, bool zeroFill) {
     const std::size_t length = prefix.size() + body.size();
-    const std::size_t width = static_cast<std::size_t>(spec.width);
+    const std::size_t width = static_cast<std::size_t>(field.width);
     const std::size_t fill = width > length ? width - length : 0;
-    if (spec.left) {
+    if (field.left) {
         out_.append(prefix).append(body).append(fill, L' ');
-    } else if (spec.zero && zeroFill) {
+    } else if (field.zero && zeroFill) {
         out_.append(prefix).append(fill, L'0').append(body);
     } else {
         out_.append(fill, L' ').append(prefix).append(body);
