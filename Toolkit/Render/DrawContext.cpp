@@ -78,7 +78,14 @@ bool CRoundRegion::Contains(int x, int y) const
 
 CDrawContext::CDrawContext(CBitmap& target) : m_target(&target)
 {
-    m_clips.push_back({target.GetBounds(), {}});
+    constexpr int kLow = std::numeric_limits<int>::min();
+    constexpr int kHigh = std::numeric_limits<int>::max();
+    m_clips.push_back({{kLow, kLow, kHigh, kHigh}, {}});
+}
+
+TRect CDrawContext::GetClipBox() const
+{
+    return m_clips.back().box.Intersect(m_target->GetBounds());
 }
 
 void CDrawContext::PushClip(const TRect& rect)
@@ -105,10 +112,11 @@ void CDrawContext::PopClip()
 bool CDrawContext::ClipRow(int y, int& left, int& right) const
 {
     const TClip& clip = m_clips.back();
-    if (y < clip.box.top || y >= clip.box.bottom)
+    const TRect box = GetClipBox();
+    if (y < box.top || y >= box.bottom)
         return false;
-    left = std::max(left, clip.box.left);
-    right = std::min(right, clip.box.right);
+    left = std::max(left, box.left);
+    right = std::min(right, box.right);
     for (const CRoundRegion& round : clip.rounds) {
         int spanLeft = 0;
         int spanRight = 0;

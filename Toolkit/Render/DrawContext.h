@@ -27,7 +27,8 @@ private:
 
 class CDrawContext {
 public:
-    // The target must outlive the context. The initial clip is the whole bitmap.
+    // The target must outlive the context. Clips are always limited to the target's current bounds,
+    // so the target may be re-created at another size while the context lives.
     explicit CDrawContext(CBitmap& target);
 
     CBitmap& GetTarget() { return *m_target; }
@@ -42,7 +43,7 @@ public:
     int GetClipDepth() const { return static_cast<int>(m_clips.size()) - 1; }
 
     // Bounds of the current clip (the bitmap's bounds at most).
-    TRect GetClipBox() const { return m_clips.back().box; }
+    TRect GetClipBox() const;
     // Narrows [left, right) to the part of row y the clip lets through; false when nothing is left.
     bool ClipRow(int y, int& left, int& right) const;
     bool IsVisible(int x, int y) const;
