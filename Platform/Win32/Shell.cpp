@@ -81,7 +81,7 @@ std::wstring GetSpecialFolder(int csidl) {
 }
 
 bool ShellOpen(const wchar_t* target) {
-    const ::HINSTANCE result = ::ShellExecuteW(nullptr, L"open", target, nullptr, nullptr, SW_SHOWNORMAL);
+    const ::HINSTANCE result = ::ShellExecuteW(nullptr, L"open", target, nullptr, nullptr, SW_NORMAL);
     // Values above 32 mean success; smaller ones are error codes.
     return reinterpret_cast<std::intptr_t>(result) > 32;
 }
