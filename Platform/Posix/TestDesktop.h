@@ -4,9 +4,11 @@
 
 #include "Platform/Registry.h"
 #include "Platform/Types.h"
+#include "Platform/Window.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,5 +87,94 @@ void SetProcessPolicy(std::function<ProcessPolicy(const ProcessStart&)> policy);
 std::vector<ProcessStart> TakeProcessStarts();
 // The Windows command-line splitting rules (CommandLineToArgvW).
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
+
+// ---- The desktop ------------------------------------------------------------------------------
+
+// One monitor: 1920 x 1080 with a 40-pixel task bar at the bottom until set otherwise.
+void SetScreen(long width, long height, const RECT& workArea);
+
+// What a window is now. Rectangles are in screen coordinates.
+struct WindowInfo {
+    HWND handle = nullptr;
+    std::wstring className;
+    std::wstring title;
+    RECT rect{};
+    RECT client{};  // the client area, in screen coordinates
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    bool visible = false;  // the window and its parents have WS_VISIBLE
+    bool enabled = false;
+    bool minimized = false;
+    bool maximized = false;
+    bool active = false;
+    bool focused = false;
+    HWND owner = nullptr;
+    HWND parent = nullptr;
+    int zOrder = -1;  // 0 for the front-most top-level window, -1 for child windows
+};
+// Every window but message-only ones, in creation order.
+std::vector<WindowInfo> ListWindows();
+std::optional<WindowInfo> DescribeWindow(HWND window);
+// The first window of that class (and title, when given) in creation order, or null.
+HWND FindWindowOf(const std::wstring& className, const std::wstring& title = L"");
+
+// What the window shows: the client area after PresentBitmap calls (zero where nothing was
+// presented), or the last UpdateLayeredWindow content. Premultiplied BGRA, one value per pixel
+// (blue in the low byte), rows `width` values apart.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> bgra;
+
+    std::uint32_t At(int x, int y) const { return bgra[static_cast<std::size_t>(y) * width + x]; }
+    std::uint8_t AlphaAt(int x, int y) const { return static_cast<std::uint8_t>(At(x, y) >> 24); }
+};
+Pixels WindowPixels(HWND window);
+// The SetLayeredOpacity value, or nothing when none was set.
+std::optional<std::uint8_t> LayeredOpacity(HWND window);
+
+// The rounded-rectangle region set on the window, in window coordinates.
+struct RoundRegion {
+    RECT rect;
+    int ellipseWidth;
+    int ellipseHeight;
+};
+std::optional<RoundRegion> WindowRegion(HWND window);
+bool SystemMenuCloseEnabled(HWND window);
+
+// ---- Input ----------------------------------------------------------------------------------------
+// Injected input waits in the system's input queue and becomes messages when the thread of the
+// window it reaches retrieves its messages: the mouse goes to the capture holder, else to the
+// front-most visible window under the point whose hit test is not HTTRANSPARENT (click-through
+// layered windows and transparent layered pixels skipped); a disabled window gets nothing. Keys
+// go to the focus window (the active window as WM_SYSKEY... when nothing has the focus).
+// Presses, releases and wheel turns at a point the mouse is not at move it there first.
+
+enum class MouseButton { Left, Right };
+
+void InjectMouseMove(long x, long y);
+void InjectMouseDown(long x, long y, MouseButton button = MouseButton::Left);
+void InjectMouseUp(long x, long y, MouseButton button = MouseButton::Left);
+// A press and a release.
+void InjectClick(long x, long y, MouseButton button = MouseButton::Left);
+// Two clicks at once: WM_LBUTTONDBLCLK for the second press in a CS_DBLCLKS class.
+void InjectDoubleClick(long x, long y);
+// `delta` in wheel units (WHEEL_DELTA per notch, positive away from the user).
+void InjectWheel(long x, long y, int delta);
+void InjectKeyDown(int virtualKey);
+void InjectKeyUp(int virtualKey);
+// A press and a release.
+void InjectKey(int virtualKey);
+// One WM_CHAR per character, to the focus window.
+void InjectText(const std::wstring& text);
+
+// Retrieves and dispatches the calling thread's messages (translating keys) until only timers
+// that are not due are left; returns how many were dispatched. Stops after `limit` messages.
+int PumpMessages(int limit = 10000);
+
+// The cursor SetCursor last set, as its IDC_ number (0: none).
+int CurrentCursor();
+// Every SetCursor that changed the cursor since the last call, as IDC_ numbers.
+std::vector<int> TakeCursorChanges();
 
 } // namespace plat::test

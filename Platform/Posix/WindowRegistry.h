@@ -11,7 +11,7 @@
 
 namespace plat::posix {
 
-constexpr DWORD WS_CHILD = 0x40000000u;
+using plat::WS_CHILD;
 
 struct WindowRect {
     long left = 0;

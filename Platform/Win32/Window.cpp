@@ -1,7 +1,9 @@
 #include "Platform/Win32/WinHeaders.h"
+#include "Platform/Win32/WindowMacros.h"
 
 #include "Platform/Win32/Handles.h"
 
+#include "Platform/Input.h"
 #include "Platform/Window.h"
 
 #include <map>
@@ -129,7 +131,7 @@ bool RegisterClass(const WindowClass& windowClass) {
     info.lpfnWndProc = ForwardWindowMessage;
     info.cbWndExtra = sizeof(::LONG_PTR);
     info.hInstance = InstanceOr(windowClass.instance);
-    info.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    info.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW));
     info.lpszClassName = windowClass.name;
     const ::ATOM atom = ::RegisterClassExW(&info);
     if (atom == 0) {
