@@ -16,6 +16,9 @@ struct Command {
 
 int RunMd5(const Args& args);
 int RunSize(const Args& args);
+int RunGet(const Args& args);
+int RunFetch(const Args& args);
+int RunDns(const Args& args);
 
 // Output helpers: wide text leaves as UTF-8.
 void PrintOut(const std::wstring& line);

@@ -13,6 +13,9 @@ constexpr int kUsageError = 2;
 const Command kCommands[] = {
     {L"md5", L"md5 FILE", RunMd5},
     {L"size", L"size BYTES", RunSize},
+    {L"get", L"get URL", RunGet},
+    {L"fetch", L"fetch [--size N] [--backup \"URL;URL\"] [--resolver IP[:PORT]]... [--quiet] URL OUT", RunFetch},
+    {L"dns", L"dns [--resolver IP[:PORT]]... HOST", RunDns},
 };
 
 void WriteUtf8(std::FILE* stream, const std::wstring& line) {

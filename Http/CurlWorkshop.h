@@ -1,0 +1,54 @@
+// The transfer thread of one engine: owns a libcurl multi handle, moves handed-over transfers into
+// and out of it, drives libcurl and reports each finished transfer to its listener.
+#pragma once
+
+#include "Http/CurlHttp.h"
+#include "Runtime/SimpleThread.h"
+
+#include <curl/curl.h>
+
+#include <list>
+#include <mutex>
+
+class CCurlWorkshop : public CSimpleThread {
+public:
+    // The wait for socket activity: short, so that new transfers and removals are seen quickly.
+    static constexpr int kWaitMs = 5;
+
+    CCurlWorkshop() = default;
+    ~CCurlWorkshop() override;
+
+    // Main thread.
+    void Init();
+    bool AddCurl(const CRefPtr<CCurlBase>& curl);
+    bool RemoveCurl(const CRefPtr<CCurlBase>& curl);
+    // After the thread has been stopped: every running handle is removed and cleaned up.
+    void Uninit();
+
+    // Sizes of the three lists, for tests (under the lock).
+    struct Counts {
+        std::size_t pendingAdd;
+        std::size_t running;
+        std::size_t pendingRemove;
+    };
+    Counts ListCounts();
+
+protected:
+    void Run() override;
+
+private:
+    using List = std::list<CRefPtr<CCurlBase>>;
+
+    bool Perform();
+    void ProcessPending();
+    void AddPending(const CRefPtr<CCurlBase>& curl);
+    bool DetachCurl(const CRefPtr<CCurlBase>& curl);
+    int ReadMessages();
+    static List::iterator FindEasy(List& list, CURL* easy);
+
+    CURLM* multi = nullptr;
+    List pendingAdd;
+    List running;
+    List pendingRemove;
+    std::recursive_mutex lock;
+};
