@@ -53,7 +53,7 @@ std::string Utf16LittleEndian(const std::wstring& line) {
 BaseLogger::~BaseLogger() = default;
 
 void BaseLogger::Emit(int level, const wchar_t* file, int line, const wchar_t* format, FormatArgs args) {
-    const LoggerOptions& settings = *Options();
+    const LoggerOptions settings = Options() ? *Options() : LoggerOptions{};
     std::wstring text;
     if (const wchar_t* tag = LevelTag(level)) {
         text += FormatString(L"[%4s]", tag);
