@@ -10,10 +10,12 @@
 #include <set>
 #include <string>
 
+#include <curl/curl.h>
+
 namespace {
 
 constexpr const wchar_t* kModule = L".\\Http\\CurlHttp";
-constexpr CURLcode kNoQuery = static_cast<CURLcode>(89);
+constexpr CurlCode kNoQuery = 89;
 
 bool IsUsableStatus(std::int32_t code) { return code >= 100 && code <= 399; }
 bool IsRedirectStatus(std::int32_t code) { return code >= 300 && code <= 399; }
@@ -86,7 +88,7 @@ CCurlBase::~CCurlBase() {
     }
 }
 
-void CCurlBase::PostDone(CURLcode result) { Post<CURLcode, &CurlListener::OnCurlDone>(this, result); }
+void CCurlBase::PostDone(CurlCode result) { Post<CurlCode, &CurlListener::OnCurlDone>(this, result); }
 void CCurlBase::PostRecv(unsigned bytes) { Post<unsigned, &CurlListener::OnCurlRecv>(this, bytes); }
 void CCurlBase::PostSend(unsigned bytes) { Post<unsigned, &CurlListener::OnCurlSend>(this, bytes); }
 void CCurlBase::PostHttpCode(int code) { Post<int, &CurlListener::OnCurlHttpCode>(this, code); }
@@ -171,7 +173,7 @@ CCurlHttp::~CCurlHttp() {
     }
 }
 
-CURLcode CCurlHttp::QueryResponseCode(long* code) {
+CurlCode CCurlHttp::QueryResponseCode(long* code) {
     if (easy == nullptr) {
         *code = httpCode;
         return kNoQuery;
@@ -224,11 +226,11 @@ std::size_t CCurlHttp::OnRecieveHeader(const char* data, std::size_t len) {
 
 void CCurlHttp::ReadStatus() {
     long code = kNoStatus;
-    const CURLcode result = QueryResponseCode(&code);
+    const CurlCode result = QueryResponseCode(&code);
     httpCode = static_cast<std::int32_t>(code);
-    if (result != CURLE_OK || !IsUsableStatus(httpCode)) {
+    if (result != curlcode::kOk || !IsUsableStatus(httpCode)) {
         httplog::ConsoleAndFile(httplog::kError, kModule, __LINE__,
-                                L"CCurlHttp::OnRecieveHeader HTTP error code:%d httpcode:%d ", static_cast<int>(result),
+                                L"CCurlHttp::OnRecieveHeader HTTP error code:%d httpcode:%d ", result,
                                 httpCode);
     }
     if (httpCode == 200 && resumeRequested) {

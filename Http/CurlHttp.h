@@ -8,7 +8,7 @@
 #include "Runtime/RefCounted.h"
 #include "Runtime/Streams.h"
 
-#include <curl/curl.h>
+#include "Http/CurlTypes.h"
 
 #include <atomic>
 #include <cstddef>
@@ -30,7 +30,7 @@ public:
     // Main thread: whether the listener still exists.
     static bool IsLive(const CurlListener* listener);
 
-    virtual void OnCurlDone(CCurlBase* curl, CURLcode result) = 0;
+    virtual void OnCurlDone(CCurlBase* curl, CurlCode result) = 0;
     virtual void OnCurlRecv(CCurlBase* curl, unsigned bytes) = 0;
     virtual void OnCurlSend(CCurlBase* curl, unsigned bytes) = 0;
     virtual void OnCurlHttpCode(CCurlBase* curl, int code) = 0;
@@ -55,7 +55,7 @@ public:
     virtual void CloseStreams() = 0;
 
     // Any thread: queue a report for the listener on the main thread.
-    void PostDone(CURLcode result);
+    void PostDone(CurlCode result);
     void PostRecv(unsigned bytes);
     void PostSend(unsigned bytes);
     void PostHttpCode(int code);
@@ -112,7 +112,7 @@ public:
 protected:
     // The status libcurl parsed for the current response. Without an easy handle no query is
     // made: *code keeps httpCode and the result is 89.
-    virtual CURLcode QueryResponseCode(long* code);
+    virtual CurlCode QueryResponseCode(long* code);
 
 private:
     void ReadStatus();

@@ -5,14 +5,30 @@
 
 #include <algorithm>
 
+#include <curl/curl.h>
+
 namespace {
 
 constexpr const wchar_t* kModule = L".\\Http\\CurlWorkshop";
 
+static_assert(curlcode::kOk == CURLE_OK && curlcode::kFailedInit == CURLE_FAILED_INIT &&
+              curlcode::kCouldntConnect == CURLE_COULDNT_CONNECT && curlcode::kPartialFile == CURLE_PARTIAL_FILE &&
+              curlcode::kWriteError == CURLE_WRITE_ERROR && curlcode::kOperationTimedOut == CURLE_OPERATION_TIMEDOUT &&
+              curlcode::kTooManyRedirects == CURLE_TOO_MANY_REDIRECTS);
+
+bool curlReady = false;
+
 } // namespace
 
+void CCurlWorkshop::GlobalInit() {
+    if (!curlReady) {
+        curlReady = true;
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    }
+}
+
 CCurlWorkshop::~CCurlWorkshop() {
-    Stop(plat::INFINITE);
+    Stop(kWaitForever);
     if (multi != nullptr) {
         curl_multi_cleanup(multi);
         multi = nullptr;
@@ -139,7 +155,7 @@ void CCurlWorkshop::AddPending(const CRefPtr<CCurlBase>& curl) {
     if (code != CURLM_OK) {
         httplog::File(httplog::kError, kModule, __LINE__, L"CCurlWorkshop::ProcessPending() add failed %d",
                       static_cast<int>(code));
-        curl->PostDone(CURLE_FAILED_INIT);
+        curl->PostDone(curlcode::kFailedInit);
         return;
     }
     curl->PostAdded();
@@ -188,7 +204,7 @@ int CCurlWorkshop::ReadMessages() {
         }
         // The message dies with the handle's removal.
         CURL* const easy = message->easy_handle;
-        const CURLcode result = message->data.result;
+        const CurlCode result = message->data.result;
         std::lock_guard<std::recursive_mutex> guard(lock);
         ++count;
         const auto entry = FindEasy(running, easy);

@@ -3,9 +3,10 @@
 #pragma once
 
 #include "Http/CurlHttp.h"
+#include "Platform/Types.h"
 #include "Runtime/SimpleThread.h"
 
-#include <curl/curl.h>
+#include "Http/CurlTypes.h"
 
 #include <list>
 #include <mutex>
@@ -14,6 +15,10 @@ class CCurlWorkshop : public CSimpleThread {
 public:
     // The wait for socket activity: short, so that new transfers and removals are seen quickly.
     static constexpr int kWaitMs = 5;
+    static constexpr unsigned kWaitForever = plat::INFINITE;
+
+    // libcurl's process-wide set-up: once, on the main thread, before any transfer thread runs.
+    static void GlobalInit();
 
     CCurlWorkshop() = default;
     ~CCurlWorkshop() override;

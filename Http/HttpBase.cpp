@@ -5,6 +5,8 @@
 #include "Runtime/FormatString.h"
 #include "Runtime/TextConv.h"
 
+#include <curl/curl.h>
+
 namespace {
 
 constexpr const wchar_t* kKindNames[] = {L"ok", L"sys", L"crt", L"user", L"http", L"curl"};

@@ -7,7 +7,7 @@
 #include "Runtime/ProtoValue.h"
 #include "Runtime/RefCounted.h"
 
-#include <curl/curl.h>
+#include "Http/CurlTypes.h"
 
 #include <cstdint>
 #include <string>
@@ -50,7 +50,7 @@ public:
     virtual bool Prepare();
     virtual bool Start();
     virtual bool Stop();
-    virtual void Done(CURLcode result) = 0;
+    virtual void Done(CurlCode result) = 0;
     virtual void OnHttpCode(int code) = 0;
     virtual void OnTimer() {}
     virtual void OnRecvBytes(std::uint64_t bytes) { static_cast<void>(bytes); }

@@ -48,7 +48,7 @@ void CHttpCommand::OnHttpCode(int code) {
     RecordError(kHttpErrorHttp, code);
 }
 
-void CHttpCommand::Done(CURLcode result) {
+void CHttpCommand::Done(CurlCode result) {
     if (!started) {
         return;
     }

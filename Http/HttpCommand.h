@@ -22,7 +22,7 @@ public:
     ~CHttpCommand() override;
 
     bool Start() override;
-    void Done(CURLcode result) override;
+    void Done(CurlCode result) override;
     void OnHttpCode(int code) override;
 
     std::string body;

@@ -286,16 +286,16 @@ void CHttpDownloadFile::OnTimer() {
     progressCallback(userData, resumeOffset + contentLength, resumeOffset + received, speed);
 }
 
-void CHttpDownloadFile::Done(CURLcode result) {
+void CHttpDownloadFile::Done(CurlCode result) {
     if (!started) {
         return;
     }
     Stop();
     // libcurl ends a close-delimited body cut short, an empty 200, a 204 or a final 3xx without
     // an error: only the file's size tells whether the download is complete.
-    const bool incomplete = result == CURLE_OK && expectedSize != 0 &&
+    const bool incomplete = result == curlcode::kOk && expectedSize != 0 &&
                             FileSize(localPath) != static_cast<std::int64_t>(expectedSize);
-    RecordError(kHttpErrorCurl, incomplete ? CURLE_PARTIAL_FILE : result);
+    RecordError(kHttpErrorCurl, incomplete ? curlcode::kPartialFile : result);
     const std::uint64_t error = GetError();
     const std::int32_t code = HttpErrorCodeOf(error);
     const std::int32_t type = HttpErrorTypeOf(error);

@@ -59,7 +59,7 @@ public:
     const std::wstring& GetUrl() override;
     bool Start() override;
     bool Stop() override;
-    void Done(CURLcode result) override;
+    void Done(CurlCode result) override;
     void OnHttpCode(int code) override;
     void OnTimer() override;
     void OnRecvBytes(std::uint64_t bytes) override;

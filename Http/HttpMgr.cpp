@@ -18,7 +18,6 @@ struct Engines {
     CCurlWorkshop* downloadWorkshop = nullptr;
     CHttpMgr* downloadManager = nullptr;
     std::uint32_t pumpTicks = 0;
-    bool curlReady = false;
 };
 
 Engines& State() {
@@ -26,17 +25,8 @@ Engines& State() {
     return engines;
 }
 
-// Once, on the main thread, before any transfer thread exists: libcurl's global set-up is not
-// thread-safe.
-void EnsureCurlGlobal() {
-    if (!State().curlReady) {
-        State().curlReady = true;
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-    }
-}
-
 void InitEngine(CCurlWorkshop*& workshop, CHttpMgr*& manager) {
-    EnsureCurlGlobal();
+    CCurlWorkshop::GlobalInit();
     if (workshop == nullptr) {
         workshop = new CCurlWorkshop;
         workshop->Init();
@@ -49,7 +39,7 @@ void InitEngine(CCurlWorkshop*& workshop, CHttpMgr*& manager) {
 
 void UninitEngine(CCurlWorkshop*& workshop, CHttpMgr*& manager) {
     if (workshop != nullptr) {
-        workshop->Stop(plat::INFINITE);
+        workshop->Stop(CCurlWorkshop::kWaitForever);
         workshop->Uninit();
         delete workshop;
         workshop = nullptr;
@@ -116,7 +106,7 @@ bool CHttpMgr::Contains(const CHttpBase* task) const {
     return std::find(tasks.begin(), tasks.end(), task) != tasks.end();
 }
 
-void CHttpMgr::OnCurlDone(CCurlBase* curl, CURLcode result) {
+void CHttpMgr::OnCurlDone(CCurlBase* curl, CurlCode result) {
     if (CHttpBase* task = FindTask(curl)) {
         task->Done(result);
     }

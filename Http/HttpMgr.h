@@ -19,7 +19,7 @@ public:
 
     CHttpMgr() = default;
 
-    void OnCurlDone(CCurlBase* curl, CURLcode result) override;
+    void OnCurlDone(CCurlBase* curl, CurlCode result) override;
     void OnCurlRecv(CCurlBase* curl, unsigned bytes) override;
     void OnCurlSend(CCurlBase* curl, unsigned bytes) override;
     void OnCurlHttpCode(CCurlBase* curl, int code) override;
