@@ -8,7 +8,8 @@
 // (const wchar_t*, std::wstring) and narrow strings in the ANSI code page (const char*,
 // std::string) both fit %s, %S, %hs, %ls and %ws. A string given to a numeric conversion prints
 // as text, a number given to %s prints in decimal, and a conversion without an argument prints
-// nothing. %n consumes its argument and writes nothing.
+// nothing. %p prints the address in upper-case hex at the pointer's full width; reals print as
+// C99 does ("1e-05", "inf"). %n consumes its argument and writes nothing.
 #pragma once
 
 #include <array>
