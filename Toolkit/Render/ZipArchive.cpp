@@ -180,6 +180,23 @@ bool CZipArchive::FindEntry(std::string_view name)
     return false;
 }
 
+std::vector<std::string> CZipArchive::EntryNames(std::size_t maxLength)
+{
+    std::vector<std::string> names;
+    if (m_handle == nullptr)
+        return names;
+    unzFile zip = HandleOf(m_handle);
+    std::vector<char> entryName(maxLength + 1);
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip, &info, entryName.data(), static_cast<uLong>(entryName.size()), nullptr, 0,
+                                    nullptr, 0) != UNZ_OK)
+            break;
+        names.emplace_back(entryName.data(), std::min<std::size_t>(info.size_filename, maxLength));
+    }
+    return names;
+}
+
 CZipArchive::EReadResult CZipArchive::ReadCurrent(std::size_t maxSize, std::vector<unsigned char>& bytes)
 {
     unzFile zip = HandleOf(m_handle);

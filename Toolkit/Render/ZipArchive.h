@@ -29,6 +29,8 @@ public:
     // The first entry in central-directory order whose name equals name (bytes in the archive's
     // encoding), ASCII letters compared without case. Entries above maxSize are not inflated.
     EReadResult Read(std::string_view name, std::size_t maxSize, std::vector<unsigned char>& bytes);
+    // Entry names in central-directory order (names of at most maxLength bytes are cut there).
+    std::vector<std::string> EntryNames(std::size_t maxLength = 255);
 
     struct TStream;
 
