@@ -1,6 +1,7 @@
 // Resetting the emulated machine between tests.
 #include "Platform/Posix/TestDesktop.h"
 
+#include "Platform/Posix/Desktop.h"
 #include "Platform/Posix/MachineState.h"
 
 namespace plat::test {
@@ -14,6 +15,7 @@ void ResetMachine() {
     posix::ResetProcesses();
     posix::ResetShell();
     posix::ResetRegistry();
+    posix::ResetDesktop();
 }
 
 } // namespace plat::test

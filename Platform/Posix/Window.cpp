@@ -1,8 +1,10 @@
 // The emulated window message core: classes, windows, per-thread queues, posted and sent
-// messages, window and thread timers. One lock guards all of it; window procedures and timer
-// callbacks always run without the lock, so they may call back into any of these functions.
+// messages, window and thread timers, and the order in which a queue hands out posted messages,
+// input, paints and timers. One lock guards all of it (and the desktop state); window procedures
+// and timer callbacks always run without the lock, so they may call back into any function.
 #include "Platform/Window.h"
 
+#include "Platform/Posix/Desktop.h"
 #include "Platform/Posix/EmulatedClock.h"
 #include "Platform/Posix/MessageQueues.h"
 #include "Platform/Posix/WindowRegistry.h"
@@ -273,13 +275,18 @@ HWND AddWindow(State& s, const CreationRequest& request) {
     record.exStyle = request.exStyle;
     PlaceInTree(s, record, request.parent);
     record.rect = request.rect;
+    record.client = request.rect;
+    record.normalRect = request.rect;
     record.proc = windowClass->proc;
     record.instance = request.instance;
     record.threadId = request.threadId;
     window->classKey = windowClass->key;
     window->queue = CallerQueue(s);
     HWND handle = record.handle;
+    const bool topLevel = IsTopLevel(record);
     s.windows.emplace(KeyOf(handle), std::move(window));
+    if (topLevel)
+        AddToZOrderLocked(handle);
     return handle;
 }
 
@@ -294,6 +301,7 @@ void RemoveWindow(State& s, HWND window) {
     for (const auto& entry : s.windows)
         if (entry.second->record.owner == window)
             entry.second->record.owner = nullptr;
+    ForgetWindowLocked(window);
 }
 
 // The window procedure to call for the caller, or null (with the last error set).
@@ -371,7 +379,19 @@ bool BeginDestruction(HWND window) {
     return true;
 }
 
+bool Destroying(HWND window) {
+    State& s = TheState();
+    Guard guard(s.lock);
+    Window* w = Find(s, window);
+    return !w || w->destroying;
+}
+
+// Like the system, a visible window is hidden first (handing activation on), then its owned
+// windows go, then the window itself with its children.
 void DestroyTree(HWND window) {
+    if (!Destroying(window) && IsWindowVisible(window))
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
     for (HWND owned : TakeOwnedWindows(window))
         DestroyWindow(owned);
     if (!BeginDestruction(window))
@@ -451,23 +471,54 @@ std::optional<MSG> TakeTimer(State& s, ThreadQueue& queue, const Filter& filter,
     return message;
 }
 
-std::optional<MSG> Retrieve(State& s, ThreadQueue& queue, const Filter& filter, UINT flags, const Now& now) {
+std::optional<MSG> TakeInput(Lock& lock, State& s, const Filter& filter, bool remove) {
+    lock.unlock();
+    const MessagePasses passes = [&](HWND target, UINT message) {
+        Guard guard(s.lock);
+        return Passes(s, filter, target, message);
+    };
+    std::optional<MSG> message = RetrieveInput(passes, remove);
+    lock.lock();
+    return message;
+}
+
+// The system's order: posted messages, the quit flag, input, paints, hover, timers. `lock` is
+// released while input becomes a message (that sends hit tests and cursor requests).
+std::optional<MSG> Retrieve(Lock& lock, State& s, ThreadQueue& queue, const Filter& filter, UINT flags,
+                            const Now& now) {
     const bool remove = (flags & PM_REMOVE) != 0;
     if (auto message = TakePosted(s, queue, filter, remove))
         return message;
     if (auto message = TakeQuit(queue, remove, now.tick))
         return message;
+    if (auto message = TakeInput(lock, s, filter, remove))
+        return message;
+    const DWORD thread = GetCurrentThreadId();
+    auto windowPasses = [&](UINT message) {
+        return [&s, &filter, message](HWND window) { return Passes(s, filter, window, message); };
+    };
+    if (auto message = TakePaintLocked(thread, windowPasses(WM_PAINT), now.tick))
+        return message;
+    if (auto message = TakeHoverLocked(thread, windowPasses(WM_MOUSEHOVER), remove, now.ms, now.tick))
+        return message;
     return TakeTimer(s, queue, filter, remove, now);
 }
 
-void WaitForChange(Lock& lock, ThreadQueue& queue, std::uint64_t seen, const Timer* next,
+std::optional<std::int64_t> NextDeadline(State& s, ThreadQueue& queue, const Filter& filter) {
+    std::optional<std::int64_t> due = HoverDeadlineLocked(GetCurrentThreadId());
+    if (const Timer* timer = EarliestTimer(s, queue, filter))
+        due = due ? std::min(*due, timer->dueMs) : timer->dueMs;
+    return due;
+}
+
+void WaitForChange(Lock& lock, ThreadQueue& queue, std::uint64_t seen, std::optional<std::int64_t> dueMs,
                    std::int64_t nowMs) {
     auto changed = [&] { return queue.changes != seen; };
-    if (!next) {
+    if (!dueMs) {
         queue.wake.wait(lock, changed);
         return;
     }
-    const std::int64_t waitMs = std::max<std::int64_t>(next->dueMs - nowMs, 0);
+    const std::int64_t waitMs = std::max<std::int64_t>(*dueMs - nowMs, 0);
     queue.wake.wait_for(lock, std::chrono::milliseconds(waitMs), changed);
 }
 
@@ -554,6 +605,25 @@ std::vector<WindowRecord> ListWindows() {
     return records;
 }
 
+std::unique_lock<std::mutex> LockWindows() {
+    return std::unique_lock<std::mutex>(TheState().lock);
+}
+
+WindowRecord* FindRecordLocked(HWND window) {
+    Window* w = Find(TheState(), window);
+    return w ? &w->record : nullptr;
+}
+
+void ForEachRecordLocked(const std::function<void(WindowRecord&)>& visit) {
+    for (const auto& entry : TheState().windows)
+        visit(entry.second->record);
+}
+
+void WakeWindowThreadLocked(HWND window) {
+    if (Window* w = Find(TheState(), window))
+        Signal(*w->queue);
+}
+
 } // namespace plat::posix
 
 namespace plat {
@@ -598,7 +668,9 @@ HWND CreateWindowEx(DWORD exStyle, const wchar_t* className, const wchar_t* titl
                     int width, int height, HWND parent, void* param, HINSTANCE instance) {
     const WindowRect rect{RequestedOrZero(x), RequestedOrZero(y), RequestedOrZero(x) + RequestedOrZero(width),
                           RequestedOrZero(y) + RequestedOrZero(height)};
-    const CreationRequest request{exStyle, className, title,    style,
+    // Visibility and the size states come from ShowWindow once the window exists.
+    const DWORD initialStyle = style & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
+    const CreationRequest request{exStyle, className, title,    initialStyle,
                                   rect,    parent,    instance, GetCurrentThreadId()};
     HWND window = nullptr;
     {
@@ -612,14 +684,21 @@ HWND CreateWindowEx(DWORD exStyle, const wchar_t* className, const wchar_t* titl
         param, instance,  nullptr, parent, height, width, y, x, static_cast<std::int32_t>(style),
         title, className, exStyle};
     const LPARAM createParam = reinterpret_cast<LPARAM>(&create);
-    if (!SendMessage(window, WM_NCCREATE, 0, createParam)) {
+    SendCreationMinMax(window);
+    if (!IsWindow(window) || !SendMessage(window, WM_NCCREATE, 0, createParam)) {
         // A refused WM_NCCREATE still ends with WM_NCDESTROY, but WM_DESTROY is never sent.
         if (BeginDestruction(window))
             FreeWindowTree(window);
         return nullptr;
     }
+    if (IsWindow(window))
+        SendCreationClientSize(window);
     if (IsWindow(window) && SendMessage(window, WM_CREATE, 0, createParam) == -1)
         DestroyTree(window);
+    if (IsWindow(window))
+        SendCreationSizeAndMove(window);
+    if (IsWindow(window) && (style & WS_VISIBLE))
+        ShowWindow(window, SW_SHOW);
     return IsWindow(window) ? window : nullptr;
 }
 
@@ -668,7 +747,7 @@ bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SetLastError(ERROR_NOT_ENOUGH_QUOTA);
         return false;
     }
-    queue->posted.push_back(MSG{window, message, wParam, lParam, tick, POINT{0, 0}});
+    queue->posted.push_back(MSG{window, message, wParam, lParam, tick, DesktopLocked().cursor});
     Signal(*queue);
     return true;
 }
@@ -698,7 +777,7 @@ UINT RegisterWindowMessage(const wchar_t* name) {
     return kFirstRegisteredMessage + static_cast<UINT>(it - names.begin());
 }
 
-LRESULT DefWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_NCCREATE:
         return 1;
@@ -706,7 +785,7 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM, LPARAM) {
         DestroyWindow(window);
         return 0;
     default:
-        return 0;
+        return DefaultWindowProc(window, message, wParam, lParam);
     }
 }
 
@@ -729,11 +808,11 @@ int GetMessage(MSG* message, HWND filter, UINT filterMin, UINT filterMax) {
         lock.unlock();
         const Now now = ReadNow();
         lock.lock();
-        if (auto found = Retrieve(s, *queue, matching, PM_REMOVE, now)) {
+        if (auto found = Retrieve(lock, s, *queue, matching, PM_REMOVE, now)) {
             *message = *found;
             return found->message == WM_QUIT ? 0 : 1;
         }
-        WaitForChange(lock, *queue, seen, EarliestTimer(s, *queue, matching), now.ms);
+        WaitForChange(lock, *queue, seen, NextDeadline(s, *queue, matching), now.ms);
     }
 }
 
@@ -744,19 +823,20 @@ bool PeekMessage(MSG* message, HWND filter, UINT filterMin, UINT filterMax, UINT
     }
     const Now now = ReadNow();
     State& s = TheState();
-    Guard guard(s.lock);
+    Lock lock(s.lock);
     if (!FilterWindowValid(s, filter)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
-    auto found = Retrieve(s, *CallerQueue(s), Filter{filter, filterMin, filterMax}, removeFlags, now);
+    const std::shared_ptr<ThreadQueue> queue = CallerQueue(s);
+    auto found = Retrieve(lock, s, *queue, Filter{filter, filterMin, filterMax}, removeFlags, now);
     if (found)
         *message = *found;
     return found.has_value();
 }
 
-bool TranslateMessage(const MSG*) {
-    return false;
+bool TranslateMessage(const MSG* message) {
+    return message && TranslateKey(*message);
 }
 
 LRESULT DispatchMessage(const MSG* message) {
@@ -790,9 +870,25 @@ std::optional<LONG_PTR> ReadLong(const WindowRecord& record, int index) {
         return record.userData;
     case GWLP_WNDPROC:
         return reinterpret_cast<LONG_PTR>(record.proc);
+    case GWL_STYLE:
+        return static_cast<LONG_PTR>(static_cast<std::int32_t>(record.style));
+    case GWL_EXSTYLE:
+        return static_cast<LONG_PTR>(static_cast<std::int32_t>(record.exStyle));
     default:
         return std::nullopt;
     }
+}
+
+// Leaving the layered state drops what the layered calls had set.
+void SetExStyleLocked(WindowRecord& record, DWORD exStyle) {
+    if ((record.exStyle & WS_EX_LAYERED) && !(exStyle & WS_EX_LAYERED)) {
+        record.opacity.reset();
+        if (record.layeredContent) {
+            record.layeredContent = false;
+            record.pixels.reset();
+        }
+    }
+    record.exStyle = exStyle;
 }
 
 void WriteLong(WindowRecord& record, int index, LONG_PTR value) {
@@ -800,6 +896,10 @@ void WriteLong(WindowRecord& record, int index, LONG_PTR value) {
         record.userData = value;
     else if (index == GWLP_WNDPROC)
         record.proc = reinterpret_cast<WNDPROC>(value);
+    else if (index == GWL_STYLE)
+        record.style = static_cast<DWORD>(value);
+    else if (index == GWL_EXSTYLE)
+        SetExStyleLocked(record, static_cast<DWORD>(value));
 }
 
 // Reads the slot and, with a value, replaces it; returns the previous value (0 on failure).

@@ -38,7 +38,7 @@ protected:
 
 TEST_F(WindowRegistry, RecordsWhatCreationAskedFor) {
     HWND owner = Create(L"Owner", 0x80000000u, 10, 20, 300, 200, nullptr);
-    HWND owned = Create(L"Owned", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner);
+    HWND owned = Create(L"Owned", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner);
     HWND helper = Create(nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE);
     ASSERT_TRUE(owner && owned && helper);
     SetWindowLongPtr(helper, GWLP_USERDATA, 77);
