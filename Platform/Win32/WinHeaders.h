@@ -282,3 +282,6 @@ PM_KEEP(CSIDL_COMMON_APPDATA)
 #undef TRANSPARENT
 #undef OPAQUE
 #undef small
+
+// Window, input and drawing constants the neutral headers declare again.
+#include "Platform/Win32/WindowMacros.h"
