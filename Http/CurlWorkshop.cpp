@@ -127,7 +127,8 @@ void CCurlWorkshop::ProcessPending() {
     std::lock_guard<std::recursive_mutex> guard(lock);
     for (const List* list : {&pendingAdd, &running}) {
         for (const CRefPtr<CCurlBase>& curl : *list) {
-            if (!curl->alive.load(std::memory_order_acquire)) {
+            const bool listed = std::find(pendingRemove.begin(), pendingRemove.end(), curl) != pendingRemove.end();
+            if (!curl->alive.load(std::memory_order_acquire) && !listed) {
                 pendingRemove.push_back(curl);
             }
         }

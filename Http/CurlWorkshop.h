@@ -40,15 +40,16 @@ public:
 
 protected:
     void Run() override;
+    // One pass of the loop, in parts (tests drive them without the thread).
+    bool Perform();
+    void ProcessPending();
+    int ReadMessages();
 
 private:
     using List = std::list<CRefPtr<CCurlBase>>;
 
-    bool Perform();
-    void ProcessPending();
     void AddPending(const CRefPtr<CCurlBase>& curl);
     bool DetachCurl(const CRefPtr<CCurlBase>& curl);
-    int ReadMessages();
     static List::iterator FindEasy(List& list, CURL* easy);
 
     CURLM* multi = nullptr;
