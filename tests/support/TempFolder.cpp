@@ -12,6 +12,16 @@ namespace testsupport {
 
 namespace {
 
+// System paths use "\\"; both targets' file libraries take "/" as well.
+fs::path HostPath(std::wstring path) {
+    for (wchar_t& c : path) {
+        if (c == L'\\') {
+            c = L'/';
+        }
+    }
+    return fs::path(path);
+}
+
 std::wstring UniqueName() {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -37,13 +47,13 @@ std::wstring TempFolder::operator/(const std::wstring& name) const {
 
 std::wstring TempFolder::WriteFile(const std::wstring& name, const std::string& content) const {
     const std::wstring path = *this / name;
-    std::ofstream out(fs::path(path), std::ios::binary);
+    std::ofstream out(HostPath(path), std::ios::binary);
     out << content;
     return path;
 }
 
 std::string TempFolder::ReadFile(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
+    std::ifstream in(HostPath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
