@@ -176,6 +176,8 @@ void CUIManager::InitControls(CControlUI* control, CControlUI* parent)
 
 void CUIManager::ReapObjects(CControlUI* control)
 {
+    if (control == nullptr)
+        return;
     if (control == m_eventKey)
         m_eventKey = nullptr;
     if (control == m_eventHover)
@@ -185,6 +187,8 @@ void CUIManager::ReapObjects(CControlUI* control)
     if (control == m_focus)
         m_focus = nullptr;
     KillTimers(control);
+    if (control == nullptr)
+        return;
     const auto named = m_names.find(control->GetName());
     if (named != m_names.end() && named->second == control)
         m_names.erase(named);
