@@ -4,6 +4,7 @@
 #include "Platform/File.h"
 #include "Platform/Thread.h"
 #include "Platform/Time.h"
+#include "Runtime/Utf16Text.h"
 
 namespace {
 
@@ -26,26 +27,6 @@ void AppendTime(std::wstring& line) {
     const plat::LocalTime now = plat::GetLocalTime();
     line += FormatString(L"[%04d-%02d-%02d %02d:%02d:%02d]", now.year, now.month, now.day, now.hour,
                          now.minute, now.second);
-}
-
-// UTF-16LE bytes of the line, whatever the width of wchar_t.
-std::string Utf16LittleEndian(const std::wstring& line) {
-    std::string bytes;
-    bytes.reserve(line.size() * 2);
-    auto put = [&bytes](std::uint32_t unit) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>((unit >> 8) & 0xFF);
-    };
-    for (const wchar_t c : line) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code > 0xFFFF) {
-            put(0xD800 + ((code - 0x10000) >> 10));
-            put(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            put(code);
-        }
-    }
-    return bytes;
 }
 
 } // namespace
@@ -111,7 +92,7 @@ void FileLogger::Output(const std::wstring& line) {
     if (!IsEnabled()) {
         return;
     }
-    const std::string bytes = Utf16LittleEndian(line);
+    const std::string bytes = WideToUtf16LeBytes(line);
     if (!bytes.empty()) {
         std::fwrite(bytes.data(), bytes.size(), 1, file);
     }
