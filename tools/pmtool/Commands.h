@@ -19,6 +19,7 @@ int RunSize(const Args& args);
 int RunGet(const Args& args);
 int RunFetch(const Args& args);
 int RunDns(const Args& args);
+int RunUpdate(const Args& args);
 
 // Output helpers: wide text leaves as UTF-8.
 void PrintOut(const std::wstring& line);
