@@ -57,7 +57,15 @@ LRESULT SetCursorFor(HWND window, WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
-LRESULT SystemCommand(HWND window, WPARAM wParam) {
+// The press that starts a move or resize, or the mouse's place when a keyboard started it.
+POINT CommandPoint(LPARAM lParam) {
+    POINT point = PointFromLParam(lParam);
+    if (lParam == 0)
+        GetCursorPos(&point);
+    return point;
+}
+
+LRESULT SystemCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     const UINT command = static_cast<UINT>(wParam) & kSystemCommandMask;
     switch (command) {
     case SC_MINIMIZE:
@@ -73,10 +81,10 @@ LRESULT SystemCommand(HWND window, WPARAM wParam) {
         SendMessage(window, WM_CLOSE, 0, 0);
         break;
     case SC_MOVE:
-        BeginDrag(window, HTCAPTION);
+        BeginDrag(window, HTCAPTION, CommandPoint(lParam));
         break;
     case SC_SIZE:
-        BeginDrag(window, static_cast<LRESULT>(wParam & 0xF) + kSizeCommandBase);
+        BeginDrag(window, static_cast<LRESULT>(wParam & 0xF) + kSizeCommandBase, CommandPoint(lParam));
         break;
     default:
         break;
@@ -156,10 +164,13 @@ LRESULT DefaultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (LowWord(wParam) != WA_INACTIVE && !HighWord(wParam))
             SetFocus(window);
         return 0;
+    case WM_WINDOWPOSCHANGING:
+        ClampToTrackingLimits(window, reinterpret_cast<WINDOWPOS*>(lParam));
+        return 0;
     case WM_WINDOWPOSCHANGED:
         return PositionChanged(window, lParam);
     case WM_SYSCOMMAND:
-        return SystemCommand(window, wParam);
+        return SystemCommand(window, wParam, lParam);
     case WM_NCLBUTTONDOWN:
         return NonClientPress(window, wParam, lParam);
     case WM_NCLBUTTONDBLCLK:

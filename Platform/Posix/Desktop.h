@@ -113,6 +113,9 @@ void SendCreationClientSize(HWND window);
 void SendCreationSizeAndMove(HWND window);
 // The full WM_GETMINMAXINFO exchange for a window.
 MINMAXINFO QueryMinMaxInfo(HWND window);
+// Windows with a sizing frame, and overlapped ones, keep to their tracking sizes.
+bool HasTrackingLimits(DWORD style);
+void ClampToTrackingLimits(HWND window, WINDOWPOS* pos);
 
 // ---- Activation (WindowActivation.cpp) -------------------------------------------------------
 
@@ -138,7 +141,8 @@ WPARAM MouseKeyFlagsLocked();
 void CheckMouseLeave(HWND target, bool client);
 void NoteHoverMove(POINT point, DWORD time);
 // Caption drags and border resizes started by DefWindowProc, fed by the mouse until released.
-void BeginDrag(HWND window, LRESULT hit);
+// `start` is the screen point of the press (the WM_SYSCOMMAND lParam).
+void BeginDrag(HWND window, LRESULT hit, POINT start);
 bool DragActiveLocked();
 void ContinueDrag(POINT point);
 void EndDrag();

@@ -123,7 +123,7 @@ std::optional<std::int64_t> HoverDeadlineLocked(DWORD threadId) {
     return tracking.anchorMs + tracking.hoverMs;
 }
 
-void BeginDrag(HWND window, LRESULT hit) {
+void BeginDrag(HWND window, LRESULT hit, POINT start) {
     bool eligible = false;
     {
         auto lock = LockWindows();
@@ -141,7 +141,7 @@ void BeginDrag(HWND window, LRESULT hit) {
         if (!record)
             return;
         DesktopState& desktop = DesktopLocked();
-        desktop.drag = Drag{window, hit, desktop.cursor, record->rect, limits.ptMinTrackSize, limits.ptMaxTrackSize};
+        desktop.drag = Drag{window, hit, start, record->rect, limits.ptMinTrackSize, limits.ptMaxTrackSize};
     }
     SendMessage(window, WM_ENTERSIZEMOVE, 0, 0);
     SetCapture(window);

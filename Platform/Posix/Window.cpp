@@ -493,6 +493,9 @@ std::optional<MSG> Retrieve(Lock& lock, State& s, ThreadQueue& queue, const Filt
         return message;
     if (auto message = TakeInput(lock, s, filter, remove))
         return message;
+    // Turning input into messages may have posted some (a mouse leave).
+    if (auto message = TakePosted(s, queue, filter, remove))
+        return message;
     const DWORD thread = GetCurrentThreadId();
     auto windowPasses = [&](UINT message) {
         return [&s, &filter, message](HWND window) { return Passes(s, filter, window, message); };

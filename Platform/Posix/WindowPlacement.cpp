@@ -193,14 +193,11 @@ void PaintAppearance(HWND window) {
 
 // ---- Minimise, maximise, restore ----------------------------------------------------------
 
+// The tracking limits apply later, through DefWindowProc's WM_WINDOWPOSCHANGING.
 WindowRect MaximizedRect(HWND window) {
     const MINMAXINFO info = QueryMinMaxInfo(window);
-    const long width = Clamp(std::min(info.ptMaxSize.x, info.ptMaxTrackSize.x), info.ptMinTrackSize.x,
-                             info.ptMaxTrackSize.x);
-    const long height = Clamp(std::min(info.ptMaxSize.y, info.ptMaxTrackSize.y), info.ptMinTrackSize.y,
-                              info.ptMaxTrackSize.y);
-    return WindowRect{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + width,
-                      info.ptMaxPosition.y + height};
+    return WindowRect{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
+                      info.ptMaxPosition.y + info.ptMaxSize.y};
 }
 
 WindowRect Minimize(WindowRecord& record) {
@@ -421,9 +418,23 @@ MINMAXINFO QueryMinMaxInfo(HWND window) {
     return info;
 }
 
+bool HasTrackingLimits(DWORD style) {
+    return (style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD));
+}
+
+void ClampToTrackingLimits(HWND window, WINDOWPOS* pos) {
+    const std::optional<WindowRecord> record = FindWindowRecord(window);
+    if (!pos || (pos->flags & SWP_NOSIZE) || !record || (record->style & WS_MINIMIZE) ||
+        !HasTrackingLimits(record->style))
+        return;
+    const MINMAXINFO info = QueryMinMaxInfo(window);
+    pos->cx = static_cast<int>(Clamp(pos->cx, info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
+    pos->cy = static_cast<int>(Clamp(pos->cy, info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
+}
+
 void SendCreationMinMax(HWND window) {
     const std::optional<WindowRecord> record = FindWindowRecord(window);
-    if (!record || !((record->style & WS_THICKFRAME) || !(record->style & (WS_POPUP | WS_CHILD))))
+    if (!record || !HasTrackingLimits(record->style))
         return;
     const MINMAXINFO info = QueryMinMaxInfo(window);
     VisitWindow(window, [&](WindowRecord& live) {
