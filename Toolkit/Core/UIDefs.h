@@ -90,20 +90,16 @@ struct TNotifyMsg {
 };
 
 // Flags of the tree search (CControlUI::FindControl).
-enum : unsigned {
-    kFindAll = 0,
-    kFindVisible = 1,
-    kFindEnabled = 2,
-    kFindHitTest = 4,
-    kFindTopFirst = 8,
-    kFindMeFirst = 0x80000000u,
-};
+inline constexpr unsigned kFindAll = 0;
+inline constexpr unsigned kFindVisible = 1;
+inline constexpr unsigned kFindEnabled = 2;
+inline constexpr unsigned kFindHitTest = 4;
+inline constexpr unsigned kFindTopFirst = 8;
+inline constexpr unsigned kFindMeFirst = 0x80000000u;
 
 // Bits of CControlUI::GetControlFlags.
-enum : unsigned {
-    kControlFlagTabStop = 1,
-    kControlFlagSetCursor = 2,
-};
+inline constexpr unsigned kControlFlagTabStop = 1;
+inline constexpr unsigned kControlFlagSetCursor = 2;
 
 // The test of a tree search: the control itself when it matches, else null.
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
