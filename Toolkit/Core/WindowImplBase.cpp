@@ -429,6 +429,8 @@ plat::LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, bool& /*handled*/)
 bool WindowImplBase::PrepareSkin()
 {
     CSkinArchive& skin = CSkinArchive::Process();
+    // Layout files are read through the process's skin, whatever reader was installed before.
+    CSkinArchive::InstallLayoutReader();
     if (skin.GetResourcePath().empty())
         skin.SetResourcePath(ExecutableFolder() + GetSkinFolder());
     switch (GetSkinSource()) {

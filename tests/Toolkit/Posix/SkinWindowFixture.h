@@ -154,6 +154,13 @@ private:
 
 class SkinWindowTest : public MachineTest {
 protected:
+    void SetUp() override
+    {
+        MachineTest::SetUp();
+        // A layout that fails to build is a test failure, not the end of the test run.
+        WindowImplBase::SetLoadFailureHandler([] { ADD_FAILURE() << "a test layout could not be built"; });
+    }
+
     void TearDown() override
     {
         for (const auto& window : windows) {
@@ -163,6 +170,7 @@ protected:
         plat::test::PumpMessages();
         windows.clear();
         CSkinArchive::Process().Reset();
+        WindowImplBase::SetLoadFailureHandler(nullptr);
         MachineTest::TearDown();
     }
 
