@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {L"fetch", L"fetch [--size N] [--backup \"URL;URL\"] [--resolver IP[:PORT]]... [--quiet] URL OUT", RunFetch},
     {L"dns", L"dns [--resolver IP[:PORT]]... HOST", RunDns},
     {L"update", L"update --dir DIR --index URL [--index URL]... [--resolver IP[:PORT]]...", RunUpdate},
+    {L"layout", L"layout [--skin DIR|ZIP] [--size WxH] [--png OUT] FILE", RunLayout},
 };
 
 void WriteUtf8(std::FILE* stream, const std::wstring& line) {
