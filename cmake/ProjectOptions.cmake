@@ -4,7 +4,7 @@ add_library(pm_options INTERFACE)
 target_include_directories(pm_options INTERFACE ${CMAKE_SOURCE_DIR})
 target_compile_options(pm_options INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-    -Wunused -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+    -Wunused -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough)
 if(PM_WERROR)
     target_compile_options(pm_options INTERFACE -Werror)
 endif()
