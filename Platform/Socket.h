@@ -48,6 +48,9 @@ int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size, SocketA
 
 // Waits until the socket has something to read: 1 readable, 0 time-out, -1 error.
 int WaitReadable(SocketHandle socket, DWORD timeoutMs);
+// Waits until a send would not block or would fail at once (the connection has ended): 1 ready,
+// 0 time-out, -1 error. A sender that must stay stoppable sends small pieces after it.
+int WaitWritable(SocketHandle socket, DWORD timeoutMs);
 
 // A TCP listener on localIp and an ephemeral port (the real one reported in bound).
 SocketHandle ListenTcp(std::uint32_t localIp, SocketAddress* bound);

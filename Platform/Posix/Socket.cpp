@@ -76,12 +76,14 @@ int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size, SocketA
     return static_cast<int>(received);
 }
 
-int WaitReadable(SocketHandle socket, DWORD timeoutMs) {
+namespace {
+
+int WaitFor(SocketHandle socket, short events, DWORD timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd entry{Fd(socket), POLLIN, 0};
+        pollfd entry{Fd(socket), events, 0};
         const int ready = ::poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
         if (ready >= 0) {
             return ready > 0 ? 1 : 0;
@@ -91,6 +93,12 @@ int WaitReadable(SocketHandle socket, DWORD timeoutMs) {
         }
     }
 }
+
+} // namespace
+
+int WaitReadable(SocketHandle socket, DWORD timeoutMs) { return WaitFor(socket, POLLIN, timeoutMs); }
+
+int WaitWritable(SocketHandle socket, DWORD timeoutMs) { return WaitFor(socket, POLLOUT, timeoutMs); }
 
 SocketHandle ListenTcp(std::uint32_t localIp, SocketAddress* bound) {
     const SocketHandle listener = OpenBound(SOCK_STREAM, localIp, bound);

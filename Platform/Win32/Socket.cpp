@@ -95,17 +95,30 @@ int ReceiveDatagram(SocketHandle socket, void* buffer, std::size_t size, SocketA
     return received == SOCKET_ERROR ? -1 : received;
 }
 
-int WaitReadable(SocketHandle socket, DWORD timeoutMs) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(Native(socket), &readable);
+namespace {
+
+// A failed connection shows in the exception set, not always in the write set.
+int WaitFor(SocketHandle socket, bool writable, DWORD timeoutMs) {
+    fd_set wanted;
+    fd_set failed;
+    FD_ZERO(&wanted);
+    FD_ZERO(&failed);
+    FD_SET(Native(socket), &wanted);
+    FD_SET(Native(socket), &failed);
     timeval limit{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
-    const int ready = ::select(0, &readable, nullptr, nullptr, &limit);
+    const int ready = writable ? ::select(0, nullptr, &wanted, &failed, &limit)
+                               : ::select(0, &wanted, nullptr, nullptr, &limit);
     if (ready == SOCKET_ERROR) {
         return -1;
     }
     return ready > 0 ? 1 : 0;
 }
+
+} // namespace
+
+int WaitReadable(SocketHandle socket, DWORD timeoutMs) { return WaitFor(socket, false, timeoutMs); }
+
+int WaitWritable(SocketHandle socket, DWORD timeoutMs) { return WaitFor(socket, true, timeoutMs); }
 
 SocketHandle ListenTcp(std::uint32_t localIp, SocketAddress* bound) {
     const SocketHandle listener = OpenBound(SOCK_STREAM, IPPROTO_TCP, localIp, bound);

@@ -16,6 +16,7 @@ constexpr int kThrottleTickMs = 10;
 constexpr int kLingerMs = 1000;
 constexpr int kStopGraceMs = 2000;
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kSendPiece = 16 * 1024;
 constexpr std::size_t kMaxHead = 64 * 1024;
 constexpr std::uint64_t kMaxRequestBody = 64ull * 1024 * 1024;
 constexpr std::uint64_t kUnlimited = std::numeric_limits<std::uint64_t>::max();
@@ -618,10 +619,16 @@ struct HttpTestServer::Connection {
         return Read::Ok;
     }
 
+    // Small pieces after a wait for room: a send that blocks on a client that stopped reading
+    // would not notice the server stopping on every system.
     bool SendAll(const char* data, std::size_t size) {
         while (size > 0) {
-            const int sent = plat::SendStream(socket, data, std::min<std::size_t>(size, 1 << 20));
-            if (sent <= 0) {
+            const int ready = plat::WaitWritable(socket, kPollMs);
+            if (stopping || ready < 0) {
+                return false;
+            }
+            const int sent = ready > 0 ? plat::SendStream(socket, data, std::min(size, kSendPiece)) : 0;
+            if (sent < 0) {
                 return false;
             }
             data += sent;

@@ -212,6 +212,7 @@ bool WaitForStop(const Options& options) {
 } // namespace
 
 int ConsoleMain(const std::vector<std::wstring>& wideArgs) {
+    plat::SetStdoutBinary(); // lines end in a bare newline on every system
     std::vector<std::string> args;
     for (const std::wstring& arg : wideArgs) {
         args.push_back(WideToUtf8(arg));
