@@ -17,17 +17,27 @@ namespace {
 constexpr const wchar_t* kModule = L".\\Http\\CurlHttp";
 constexpr CurlCode kNoQuery = 89;
 
-bool IsUsableStatus(std::int32_t code) { return code >= 100 && code <= 399; }
-bool IsRedirectStatus(std::int32_t code) { return code >= 300 && code <= 399; }
-bool IsInformationalStatus(std::int32_t code) { return code >= 100 && code <= 199; }
-bool IsSuccessStatus(std::int32_t code) { return code >= 200 && code <= 299; }
+bool IsUsableStatus(std::int32_t code) {
+    return code >= 100 && code <= 399;
+}
+bool IsRedirectStatus(std::int32_t code) {
+    return code >= 300 && code <= 399;
+}
+bool IsInformationalStatus(std::int32_t code) {
+    return code >= 100 && code <= 199;
+}
+bool IsSuccessStatus(std::int32_t code) {
+    return code >= 200 && code <= 299;
+}
 
 bool StartsWith(const char* data, std::size_t len, const char* prefix) {
     const std::size_t n = std::char_traits<char>::length(prefix);
     return len >= n && std::equal(prefix, prefix + n, data);
 }
 
-bool IsContentLength(const std::wstring& name) { return ToLower(name) == L"content-length"; }
+bool IsContentLength(const std::wstring& name) {
+    return ToLower(name) == L"content-length";
+}
 
 // Leading decimal digits; saturates instead of wrapping, so an absurd length still mismatches.
 std::uint64_t ParseLength(const std::wstring& text) {
@@ -62,7 +72,8 @@ void Deliver(const CRefPtr<CCurlBase>& curl, Value value) {
 }
 
 // A transfer without a listener has nobody to report to: nothing is queued for it.
-template <typename Value, void (CurlListener::*Report)(CCurlBase*, Value)> void Post(CCurlBase* curl, Value value) {
+template <typename Value, void (CurlListener::*Report)(CCurlBase*, Value)>
+void Post(CCurlBase* curl, Value value) {
     if (curl->listener != nullptr) {
         RunOnMainThread(&Deliver<Value, Report>, CRefPtr<CCurlBase>(curl), value);
     }
@@ -88,12 +99,24 @@ CCurlBase::~CCurlBase() {
     }
 }
 
-void CCurlBase::PostDone(CurlCode result) { Post<CurlCode, &CurlListener::OnCurlDone>(this, result); }
-void CCurlBase::PostRecv(unsigned bytes) { Post<unsigned, &CurlListener::OnCurlRecv>(this, bytes); }
-void CCurlBase::PostSend(unsigned bytes) { Post<unsigned, &CurlListener::OnCurlSend>(this, bytes); }
-void CCurlBase::PostHttpCode(int code) { Post<int, &CurlListener::OnCurlHttpCode>(this, code); }
-void CCurlBase::PostRemoved() { Post<int, &CurlListener::OnCurlRemoved>(this, 0); }
-void CCurlBase::PostAdded() { Post<int, &CurlListener::OnCurlAdded>(this, 0); }
+void CCurlBase::PostDone(CurlCode result) {
+    Post<CurlCode, &CurlListener::OnCurlDone>(this, result);
+}
+void CCurlBase::PostRecv(unsigned bytes) {
+    Post<unsigned, &CurlListener::OnCurlRecv>(this, bytes);
+}
+void CCurlBase::PostSend(unsigned bytes) {
+    Post<unsigned, &CurlListener::OnCurlSend>(this, bytes);
+}
+void CCurlBase::PostHttpCode(int code) {
+    Post<int, &CurlListener::OnCurlHttpCode>(this, code);
+}
+void CCurlBase::PostRemoved() {
+    Post<int, &CurlListener::OnCurlRemoved>(this, 0);
+}
+void CCurlBase::PostAdded() {
+    Post<int, &CurlListener::OnCurlAdded>(this, 0);
+}
 
 bool CCurlBase::ReportDue() {
     if (!reportProgress.load(std::memory_order_acquire)) {
@@ -291,8 +314,8 @@ std::size_t CCurlHttp::OnRecieveBody(const char* data, std::size_t len) {
     }
     const int n = writeStream->Write(data, static_cast<unsigned>(len));
     if (n < 0) {
-        httplog::ConsoleAndFile(httplog::kError, kModule, __LINE__, L"CCurlHttp::OnRecieveBody  Write file error %d",
-                                writeStream->ErrorCode());
+        httplog::ConsoleAndFile(httplog::kError, kModule, __LINE__,
+                                L"CCurlHttp::OnRecieveBody  Write file error %d", writeStream->ErrorCode());
         return 0;
     }
     return static_cast<std::size_t>(n);
@@ -305,7 +328,8 @@ std::size_t CCurlHttp::OnSendBody(char* buffer, std::size_t len) {
     const std::uint64_t wanted = std::min<std::uint64_t>(len, sendTotal - sent);
     const int n = readStream->Read(buffer, static_cast<unsigned>(wanted));
     if (n < 0) {
-        httplog::ConsoleAndFile(httplog::kError, kModule, __LINE__, L"CCurlHttp::OnSendBody  Read file error %d", errno);
+        httplog::ConsoleAndFile(httplog::kError, kModule, __LINE__,
+                                L"CCurlHttp::OnSendBody  Read file error %d", errno);
         return 0;
     }
     sent += static_cast<std::uint64_t>(n);

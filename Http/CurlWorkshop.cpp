@@ -12,8 +12,9 @@ namespace {
 constexpr const wchar_t* kModule = L".\\Http\\CurlWorkshop";
 
 static_assert(curlcode::kOk == CURLE_OK && curlcode::kFailedInit == CURLE_FAILED_INIT &&
-              curlcode::kCouldntConnect == CURLE_COULDNT_CONNECT && curlcode::kPartialFile == CURLE_PARTIAL_FILE &&
-              curlcode::kWriteError == CURLE_WRITE_ERROR && curlcode::kOperationTimedOut == CURLE_OPERATION_TIMEDOUT &&
+              curlcode::kCouldntConnect == CURLE_COULDNT_CONNECT &&
+              curlcode::kPartialFile == CURLE_PARTIAL_FILE && curlcode::kWriteError == CURLE_WRITE_ERROR &&
+              curlcode::kOperationTimedOut == CURLE_OPERATION_TIMEDOUT &&
               curlcode::kTooManyRedirects == CURLE_TOO_MANY_REDIRECTS);
 
 bool curlReady = false;
@@ -41,7 +42,8 @@ void CCurlWorkshop::Init() {
         return;
     }
     multi = curl_multi_init();
-    httplog::File(httplog::kInfo, kModule, __LINE__, L"CCurlWorkshop::Init() %x", static_cast<const void*>(multi));
+    httplog::File(httplog::kInfo, kModule, __LINE__, L"CCurlWorkshop::Init() %x",
+                  static_cast<const void*>(multi));
 }
 
 bool CCurlWorkshop::AddCurl(const CRefPtr<CCurlBase>& curl) {
@@ -127,7 +129,8 @@ void CCurlWorkshop::ProcessPending() {
     std::lock_guard<std::recursive_mutex> guard(lock);
     for (const List* list : {&pendingAdd, &running}) {
         for (const CRefPtr<CCurlBase>& curl : *list) {
-            const bool listed = std::find(pendingRemove.begin(), pendingRemove.end(), curl) != pendingRemove.end();
+            const bool listed =
+                std::find(pendingRemove.begin(), pendingRemove.end(), curl) != pendingRemove.end();
             if (!curl->alive.load(std::memory_order_acquire) && !listed) {
                 pendingRemove.push_back(curl);
             }
@@ -152,7 +155,8 @@ void CCurlWorkshop::AddPending(const CRefPtr<CCurlBase>& curl) {
     if (!curl->alive.load(std::memory_order_acquire)) {
         return;
     }
-    const CURLMcode code = curl->easy != nullptr ? curl_multi_add_handle(multi, curl->easy) : CURLM_BAD_EASY_HANDLE;
+    const CURLMcode code =
+        curl->easy != nullptr ? curl_multi_add_handle(multi, curl->easy) : CURLM_BAD_EASY_HANDLE;
     if (code != CURLM_OK) {
         httplog::File(httplog::kError, kModule, __LINE__, L"CCurlWorkshop::ProcessPending() add failed %d",
                       static_cast<int>(code));
@@ -164,7 +168,8 @@ void CCurlWorkshop::AddPending(const CRefPtr<CCurlBase>& curl) {
 }
 
 CCurlWorkshop::List::iterator CCurlWorkshop::FindEasy(List& list, CURL* easy) {
-    return std::find_if(list.begin(), list.end(), [easy](const CRefPtr<CCurlBase>& entry) { return entry->easy == easy; });
+    return std::find_if(list.begin(), list.end(),
+                        [easy](const CRefPtr<CCurlBase>& entry) { return entry->easy == easy; });
 }
 
 bool CCurlWorkshop::DetachCurl(const CRefPtr<CCurlBase>& curl) {

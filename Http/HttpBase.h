@@ -32,8 +32,12 @@ const wchar_t* ErrorKindName(std::int32_t type);
 constexpr std::uint64_t PackHttpError(std::int32_t type, std::int32_t code) {
     return (std::uint64_t(static_cast<std::uint32_t>(type)) << 32) | static_cast<std::uint32_t>(code);
 }
-constexpr std::int32_t HttpErrorCodeOf(std::uint64_t packed) { return static_cast<std::int32_t>(packed & 0xFFFFFFFFu); }
-constexpr std::int32_t HttpErrorTypeOf(std::uint64_t packed) { return static_cast<std::int32_t>(packed >> 32); }
+constexpr std::int32_t HttpErrorCodeOf(std::uint64_t packed) {
+    return static_cast<std::int32_t>(packed & 0xFFFFFFFFu);
+}
+constexpr std::int32_t HttpErrorTypeOf(std::uint64_t packed) {
+    return static_cast<std::int32_t>(packed >> 32);
+}
 
 class CHttpBase {
 public:

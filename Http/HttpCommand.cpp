@@ -60,7 +60,8 @@ void CHttpCommand::Done(CurlCode result) {
             RecordError(stream->ErrorType(), stream->ErrorCode());
         }
         if (stream->Data() != nullptr) {
-            response.assign(reinterpret_cast<const char*>(stream->Data()), static_cast<std::size_t>(stream->Length()));
+            response.assign(reinterpret_cast<const char*>(stream->Data()),
+                            static_cast<std::size_t>(stream->Length()));
         }
     }
     Stop();
@@ -70,7 +71,8 @@ void CHttpCommand::Done(CurlCode result) {
     errors.clear();
     if (attempts <= maxRetries && type == kHttpErrorCurl && code != 0) {
         httplog::TraceAndFile(httplog::kInfo, httplog::kInfo, kModule, __LINE__,
-                              L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", code, type, GetUrl());
+                              L"CHttpCommand::Done() 重试.... code:%d errtype:%d  url:%s ", code, type,
+                              GetUrl());
         retryPending = true;
         retryTick = plat::GetTickCount();
         SubmitCommand(this);

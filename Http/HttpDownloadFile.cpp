@@ -27,7 +27,8 @@ std::set<const CHttpDownloadFile*>& LiveDownloads() {
 }
 
 bool IsHostChar(wchar_t c) {
-    return c == L'.' || c == L'-' || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+    return c == L'.' || c == L'-' || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
+           (c >= L'0' && c <= L'9');
 }
 
 std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
@@ -65,9 +66,10 @@ DownloadWriteFile::~DownloadWriteFile() {
 }
 
 void DownloadWriteFile::Fail(int line, std::int32_t type, std::int32_t code, std::int32_t osError) {
-    ConsoleLogger::Instance().LogWithSource(httplog::kError, line, kModule, L"[DownloadWriteFile]打开错误:%d", osError);
-    FileLogger::Instance().LogWithSource(httplog::kError, line, kModule, L"[DownloadWriteFile]打开错误 %d:%d", 1,
-                                         osError);
+    ConsoleLogger::Instance().LogWithSource(httplog::kError, line, kModule, L"[DownloadWriteFile]打开错误:%d",
+                                            osError);
+    FileLogger::Instance().LogWithSource(httplog::kError, line, kModule, L"[DownloadWriteFile]打开错误 %d:%d",
+                                         1, osError);
     SetError(type, code);
 }
 
@@ -189,16 +191,17 @@ bool CHttpDownloadFile::Start() {
     }
     DownloadWriteFile* file = stream.get();
     http->writeStream = std::move(stream);
-    FileLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"CHttpDownloadFile::Start() localPath:%s",
-                                         localPath);
+    FileLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule,
+                                         L"CHttpDownloadFile::Start() localPath:%s", localPath);
     std::int64_t localSize = FileSize(localPath);
     if (localSize < 0) {
-        FileLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"无需断点下载 %s ", localPath);
+        FileLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"无需断点下载 %s ",
+                                             localPath);
         localSize = 0;
     }
     if (expectedSize != 0 && static_cast<std::uint64_t>(localSize) == expectedSize) {
-        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__, L"文件大小等于预计大小，下载已完成 %s pos:%lld",
-                              localPath, localSize);
+        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__,
+                              L"文件大小等于预计大小，下载已完成 %s pos:%lld", localPath, localSize);
         return ReportEarly(kHttpErrorOk, 0);
     }
     DecideResume(file, localSize);
@@ -214,17 +217,18 @@ void CHttpDownloadFile::DecideResume(DownloadWriteFile* file, std::int64_t local
     if (expectedSize == 0) {
         file->Clear();
     } else if (size > expectedSize) {
-        httplog::TraceAndFile(httplog::kError, httplog::kError, kModule, __LINE__, L"%s文件大小(%lld)大于预期(%lld)大小  ",
-                              localPath, localSize, static_cast<std::int64_t>(expectedSize));
+        httplog::TraceAndFile(httplog::kError, httplog::kError, kModule, __LINE__,
+                              L"%s文件大小(%lld)大于预期(%lld)大小  ", localPath, localSize,
+                              static_cast<std::int64_t>(expectedSize));
         file->Clear();
     } else if (size > 0) {
-        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__, L"开始断点下载 %s pos:%lld", localPath,
-                              localSize);
+        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__, L"开始断点下载 %s pos:%lld",
+                              localPath, localSize);
         http->resumeRequested = true;
         resumeOffset = size;
     } else {
-        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__, L"非断点 %s pos:%lld", localPath,
-                              localSize);
+        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__, L"非断点 %s pos:%lld",
+                              localPath, localSize);
     }
 }
 
@@ -239,8 +243,10 @@ bool CHttpDownloadFile::Stop() {
 
 void CHttpDownloadFile::OnHttpCode(int code) {
     if (code >= 300 && code <= 399) {
-        ConsoleLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"重定向中... url:%s", GetUrl());
-        FileLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"重定向中...  url:%s", GetUrl());
+        ConsoleLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"重定向中... url:%s",
+                                                GetUrl());
+        FileLogger::Instance().LogWithSource(httplog::kInfo, __LINE__, kModule, L"重定向中...  url:%s",
+                                             GetUrl());
         return;
     }
     RecordError(kHttpErrorHttp, code);
@@ -259,8 +265,8 @@ void CHttpDownloadFile::OnHttpCode(int code) {
     }
     contentLength = length;
     if (LengthMismatch(expectedSize, resumeOffset, contentLength)) {
-        httplog::TraceAndFile(httplog::kError, httplog::kError, kModule, __LINE__, L"长度不一致 预期值:%lld 实际值:%lld",
-                              static_cast<std::int64_t>(expectedSize),
+        httplog::TraceAndFile(httplog::kError, httplog::kError, kModule, __LINE__,
+                              L"长度不一致 预期值:%lld 实际值:%lld", static_cast<std::int64_t>(expectedSize),
                               static_cast<std::int64_t>(resumeOffset + contentLength));
         Stop();
         Finish(kHttpErrorUser, kLengthMismatch);
@@ -320,7 +326,8 @@ bool CHttpDownloadFile::RetrySameUrl(std::int32_t type, std::int32_t code) {
         return false;
     }
     errors.clear();
-    LogStep(__LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", code, kHttpErrorCurl, GetUrl());
+    LogStep(__LINE__, L"CHttpDownloadFile::Done() 重试.... code:%d errtype:%d  url:%s ", code, kHttpErrorCurl,
+            GetUrl());
     Resubmit();
     return true;
 }
@@ -334,8 +341,8 @@ bool CHttpDownloadFile::TryBackup(std::int32_t type, std::int32_t code) {
     const std::wstring failed = urls.front();
     urls.pop_front();
     httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__,
-                          L"CHttpDownloadFile::Done() type:%d code:%d  url:%s 下载失败，尝试使用备用地址:%s", type, code,
-                          failed, GetUrl());
+                          L"CHttpDownloadFile::Done() type:%d code:%d  url:%s 下载失败，尝试使用备用地址:%s",
+                          type, code, failed, GetUrl());
     Resubmit();
     return true;
 }
@@ -352,7 +359,8 @@ bool CHttpDownloadFile::TryDnsFallback(std::int32_t type, std::int32_t code) {
     }
     attempts = 0;
     retryPending = true;
-    LogStep(__LINE__, L"CHttpDownloadFile::Done() 开始重试DNS解析.... type:%d code:%d  url:%s ", type, code, originalUrl);
+    LogStep(__LINE__, L"CHttpDownloadFile::Done() 开始重试DNS解析.... type:%d code:%d  url:%s ", type, code,
+            originalUrl);
     retryTick = plat::GetTickCount();
     StartLookup(host);
     return true;
@@ -400,7 +408,8 @@ void CHttpDownloadFile::OnDNSResult(int code, const std::wstring& domain, const 
     const std::int32_t type = HttpErrorTypeOf(GetError());
     errors.clear();
     if (originalUrl.empty()) {
-        LogStep(__LINE__, L"CHttpDownloadFile::OnDNSResult() 状态不对，忽略 type:%d code:%d  url:%s ", type, code, GetUrl());
+        LogStep(__LINE__, L"CHttpDownloadFile::OnDNSResult() 状态不对，忽略 type:%d code:%d  url:%s ", type,
+                code, GetUrl());
         PostFinal(type, code);
         return;
     }
@@ -412,13 +421,14 @@ void CHttpDownloadFile::OnDNSResult(int code, const std::wstring& domain, const 
     }
     if (!domain.empty() && !urls.empty()) {
         attempts = 0;
-        LogStep(__LINE__, L"CHttpDownloadFile::Done() 重试DNS解析到的ip列表.... type:%d code:%d  url:%s ", type, code,
-                GetUrl());
+        LogStep(__LINE__, L"CHttpDownloadFile::Done() 重试DNS解析到的ip列表.... type:%d code:%d  url:%s ",
+                type, code, GetUrl());
         originalUrl.clear();
         Resubmit();
         return;
     }
-    LogStep(__LINE__, L"CHttpDownloadFile::OnDNSResult() 解析DNS失败 type:%d code:%d  url:%s ", type, code, GetUrl());
+    LogStep(__LINE__, L"CHttpDownloadFile::OnDNSResult() 解析DNS失败 type:%d code:%d  url:%s ", type, code,
+            GetUrl());
     PostFinal(type, code);
 }
 
@@ -463,7 +473,8 @@ bool StartDownload(CHttpDownloadFile* task, const std::wstring& url, const std::
         urls.assign(pieces.begin(), pieces.end());
     }
     if (!url.empty()) {
-        std::erase_if(urls, [&url](const std::wstring& entry) { return entry == url || entry.size() < kShortestUrl; });
+        std::erase_if(
+            urls, [&url](const std::wstring& entry) { return entry == url || entry.size() < kShortestUrl; });
         task->originalUrl = url;
     }
     if (task->started) {
@@ -483,17 +494,17 @@ void OnSpareDNSResult(int code, void* task, const std::string& domain, const std
                       std::uint32_t generation) {
     CHttpDownloadFile* download = CHttpDownloadFile::AwaitingLookup(task, generation);
     if (download == nullptr) {
-        httplog::TraceAndFile(httplog::kError, httplog::kError, kModule, __LINE__, L"DNS回调失效 找不到相关任务 id:0x%x %s", 0,
-                              AnsiToWide(domain));
+        httplog::TraceAndFile(httplog::kError, httplog::kError, kModule, __LINE__,
+                              L"DNS回调失效 找不到相关任务 id:0x%x %s", 0, AnsiToWide(domain));
         return;
     }
     if (code != 0 || ipList.empty()) {
-        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__, L"OnSpareDNSResult 失败 code:%d, domain:%s",
-                              code, AnsiToWide(domain));
+        httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__,
+                              L"OnSpareDNSResult 失败 code:%d, domain:%s", code, AnsiToWide(domain));
     } else {
         httplog::TraceAndFile(httplog::kError, httplog::kInfo, kModule, __LINE__,
-                              L"OnSpareDNSResult 解析成功 code:%d, domain:%s, ip_list:%s", 0, AnsiToWide(domain),
-                              AnsiToWide(ipList));
+                              L"OnSpareDNSResult 解析成功 code:%d, domain:%s, ip_list:%s", 0,
+                              AnsiToWide(domain), AnsiToWide(ipList));
     }
     download->OnDNSResult(code, Utf8ToWide(domain), Utf8ToWide(ipList));
 }

@@ -14,7 +14,8 @@
 #include <vector>
 
 using DownloadDoneCallback = void (*)(void* userData, int type, int code);
-using DownloadProgressCallback = void (*)(void* userData, std::uint64_t total, std::uint64_t done, unsigned speed);
+using DownloadProgressCallback = void (*)(void* userData, std::uint64_t total, std::uint64_t done,
+                                          unsigned speed);
 
 // The download's output stream: appends to the local file.
 class DownloadWriteFile : public OBaseStream {

@@ -16,7 +16,8 @@ void ConsoleAndFile(int level, const wchar_t* module, int line, const wchar_t* f
     FileLogger::Instance().LogWithSource(level, line, module, format, args...);
 }
 
-template <typename... Args> void File(int level, const wchar_t* module, int line, const wchar_t* format, const Args&... args) {
+template <typename... Args>
+void File(int level, const wchar_t* module, int line, const wchar_t* format, const Args&... args) {
     FileLogger::Instance().LogWithSource(level, line, module, format, args...);
 }
 

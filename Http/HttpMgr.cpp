@@ -73,10 +73,18 @@ bool UninitDownloadEngine() {
     return true;
 }
 
-CCurlWorkshop* CommandWorkshop() { return State().commandWorkshop; }
-CHttpMgr* CommandManager() { return State().commandManager; }
-CCurlWorkshop* DownloadWorkshop() { return State().downloadWorkshop; }
-CHttpMgr* DownloadManager() { return State().downloadManager; }
+CCurlWorkshop* CommandWorkshop() {
+    return State().commandWorkshop;
+}
+CHttpMgr* CommandManager() {
+    return State().commandManager;
+}
+CCurlWorkshop* DownloadWorkshop() {
+    return State().downloadWorkshop;
+}
+CHttpMgr* DownloadManager() {
+    return State().downloadManager;
+}
 
 void HttpPumpTimerProc(plat::HWND, plat::UINT, plat::UINT_PTR, plat::DWORD) {
     Engines& engines = State();
@@ -136,7 +144,8 @@ void CHttpMgr::OnCurlAdded(CCurlBase* curl, int) {
 
 std::uint64_t CHttpMgr::AddTask(CHttpBase* task) {
     if (Contains(task)) {
-        httplog::ConsoleAndFile(httplog::kInfo, kModule, __LINE__, L"http请求重复添加 url:%s", task->GetUrl());
+        httplog::ConsoleAndFile(httplog::kInfo, kModule, __LINE__, L"http请求重复添加 url:%s",
+                                task->GetUrl());
         // Resubmitted from the result its own Start reported: it stays, and starts as a retry.
         if (task->leaveManager) {
             task->leaveManager = false;
@@ -179,9 +188,10 @@ void CHttpMgr::RecountIfWrong() {
     if (runningCount <= maxRunning && runningCount <= total) {
         return;
     }
-    httplog::ConsoleAndFile(httplog::kInfo, kModule, __LINE__,
-                            L"CHttpMgr::Schedule() 正在运行的任务数计算出错，重新计算中 running:%d max:%d total:%d",
-                            runningCount, maxRunning, total);
+    httplog::ConsoleAndFile(
+        httplog::kInfo, kModule, __LINE__,
+        L"CHttpMgr::Schedule() 正在运行的任务数计算出错，重新计算中 running:%d max:%d total:%d", runningCount,
+        maxRunning, total);
     runningCount = static_cast<std::int32_t>(
         std::count_if(tasks.begin(), tasks.end(), [](const CHttpBase* task) { return task->scheduled; }));
 }
@@ -189,12 +199,13 @@ void CHttpMgr::RecountIfWrong() {
 void CHttpMgr::Schedule() {
     RecountIfWrong();
     const auto total = static_cast<std::int32_t>(tasks.size());
-    httplog::ConsoleAndFile(httplog::kInfo, kModule, __LINE__, L"CHttpMgr::Schedule() 调度任务 running:%d max:%d total:%d",
-                            runningCount, maxRunning, total);
+    httplog::ConsoleAndFile(httplog::kInfo, kModule, __LINE__,
+                            L"CHttpMgr::Schedule() 调度任务 running:%d max:%d total:%d", runningCount,
+                            maxRunning, total);
     if (runningCount >= maxRunning) {
         httplog::ConsoleAndFile(httplog::kInfo, kModule, __LINE__,
-                                L"CHttpMgr::Schedule() 任务数超标 running:%d max:%d total:%d", runningCount, maxRunning,
-                                total);
+                                L"CHttpMgr::Schedule() 任务数超标 running:%d max:%d total:%d", runningCount,
+                                maxRunning, total);
         return;
     }
     StartQueued();

@@ -62,9 +62,15 @@ bool AppContext::Shutdown() {
     return true;
 }
 
-bool DispatcherStarted() { return Flags().dispatcherStarted; }
-bool TransferEngineStarted() { return Flags().transferEngineStarted; }
-plat::UINT_PTR TransferPumpTimerId() { return Flags().transferPumpTimerId; }
+bool DispatcherStarted() {
+    return Flags().dispatcherStarted;
+}
+bool TransferEngineStarted() {
+    return Flags().transferEngineStarted;
+}
+plat::UINT_PTR TransferPumpTimerId() {
+    return Flags().transferPumpTimerId;
+}
 
 int RunMessageLoop() {
     plat::MSG message{};

@@ -93,9 +93,11 @@ protected:
 };
 
 TEST_F(CurlHttpCallbacks, HeaderLinesAreTrimmedAndLinesWithoutANameIgnored) {
-    Response(*http, 200, {"Content-Length:  1234  ", "X-Empty:", "NoColonHere", ":value-without-name", "X-Two: a:b"});
+    Response(*http, 200,
+             {"Content-Length:  1234  ", "X-Empty:", "NoColonHere", ":value-without-name", "X-Two: a:b"});
 
-    EXPECT_EQ(http->headers.memberNames(), (std::vector<std::wstring>{L"Content-Length", L"X-Empty", L"X-Two"}));
+    EXPECT_EQ(http->headers.memberNames(),
+              (std::vector<std::wstring>{L"Content-Length", L"X-Empty", L"X-Two"}));
     EXPECT_EQ(http->headers[L"Content-Length"].string(), L"1234");
     EXPECT_EQ(http->headers[L"X-Empty"].string(), L"");
     EXPECT_EQ(http->headers[L"X-Two"].string(), L"a:b");

@@ -70,7 +70,9 @@ public:
     std::vector<Report> reports;
 
 private:
-    void Add(Report::Kind kind, long long value, const CCurlBase* curl) { reports.push_back({kind, value, curl}); }
+    void Add(Report::Kind kind, long long value, const CCurlBase* curl) {
+        reports.push_back({kind, value, curl});
+    }
 };
 
 // The dispatcher and both engines, retries released after a short delay, the HTTP pump on a fast

@@ -98,11 +98,11 @@ TEST_F(CommandTransfers, ABodyOverTheCapFailsWithoutRetry) {
 }
 
 TEST_F(CommandTransfers, OnlyHttpAndHttpsAreFollowed) {
-    server.Route("/elsewhere", HttpRoute::Redirect(302, "file:///etc/passwd"));
+    server.Route("/elsewhere", HttpRoute::Redirect(302, "ftp://127.0.0.1:1/x"));
     const Result result = Run(server.Url("/elsewhere"));
     EXPECT_EQ(result.type, 5);
     EXPECT_EQ(result.code, 1); // unsupported protocol
-    EXPECT_EQ(Run("file:///etc/passwd").code, 1);
+    EXPECT_EQ(Run("ftp://127.0.0.1:1/x").code, 1);
 }
 
 TEST_F(CommandTransfers, ADuplicateSubmissionRunsOnceAndACancelledOneNeverReports) {

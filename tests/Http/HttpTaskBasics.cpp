@@ -89,8 +89,8 @@ TEST(DownloadUrls, BackupsLoseTheMainUrlAndTooShortPieces) {
     CHttpDownloadFile task;
     const std::wstring main = L"http://127.0.0.1:1/f";
     // No engine: the list is built, the submission fails.
-    EXPECT_FALSE(StartDownload(&task, main, L"http://127.0.0.2:1/f;;" + main + L";", L"x.tmp", 10, nullptr, nullptr,
-                               nullptr));
+    EXPECT_FALSE(StartDownload(&task, main, L"http://127.0.0.2:1/f;;" + main + L";", L"x.tmp", 10, nullptr,
+                               nullptr, nullptr));
     EXPECT_EQ(task.urls, (std::deque<std::wstring>{main, L"http://127.0.0.2:1/f"}));
     EXPECT_EQ(task.originalUrl, main);
     EXPECT_EQ(task.GetUrl(), main);

@@ -1,10 +1,10 @@
 // The application context's start and stop of the shared services, and a command carried through
 // them by the real message loop: the pump's 500 ms timer releases its retry.
+#include "Installer/AppContext.h"
 #include "Http/CurlWorkshop.h"
 #include "Http/DnsThread.h"
 #include "Http/HttpCommand.h"
 #include "Http/HttpMgr.h"
-#include "Installer/AppContext.h"
 #include "Platform/Window.h"
 #include "Runtime/TextConv.h"
 #include "tests/support/HttpTestServer.h"

@@ -30,8 +30,12 @@ struct Outcome {
     int code = 0;
 };
 
-std::wstring ResultLine(const Outcome& outcome) { return FormatString(L"result %d %d", outcome.type, outcome.code); }
-int ExitCode(const Outcome& outcome) { return outcome.type == 0 && outcome.code == 0 ? 0 : kFailed; }
+std::wstring ResultLine(const Outcome& outcome) {
+    return FormatString(L"result %d %d", outcome.type, outcome.code);
+}
+int ExitCode(const Outcome& outcome) {
+    return outcome.type == 0 && outcome.code == 0 ? 0 : kFailed;
+}
 
 // The engines run the way the installer runs them: started, driven by the thread's message
 // loop until a result posts the quit message, then stopped.
@@ -172,7 +176,8 @@ int RunGet(const Args& args) {
 int RunFetch(const Args& args) {
     FetchArgs options;
     if (!ParseFetchArgs(args, true, &options) || options.positional.size() != 2) {
-        PrintErr(L"usage: pmtool fetch [--size N] [--backup \"URL;URL\"] [--resolver IP[:PORT]]... [--quiet] URL OUT");
+        PrintErr(L"usage: pmtool fetch [--size N] [--backup \"URL;URL\"] [--resolver IP[:PORT]]... [--quiet] "
+                 L"URL OUT");
         return kUsageError;
     }
     if (!UseResolvers(options.resolvers)) {
@@ -182,8 +187,8 @@ int RunFetch(const Args& args) {
     state.quiet = options.quiet;
     CHttpDownloadFile download;
     const bool submitted = RunEngines([&] {
-        return StartDownload(&download, options.positional[0], options.backups, options.positional[1], options.size,
-                             &state, &OnFetchDone, &OnFetchProgress);
+        return StartDownload(&download, options.positional[0], options.backups, options.positional[1],
+                             options.size, &state, &OnFetchDone, &OnFetchProgress);
     });
     if (!submitted) {
         PrintErr(L"pmtool: the download engine is not running");
