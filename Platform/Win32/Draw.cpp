@@ -1,6 +1,5 @@
 // Paint passes and putting 32-bit premultiplied BGRA pixels on the screen through GDI.
 #include "Platform/Win32/WinHeaders.h"
-#include "Platform/Win32/WindowMacros.h"
 
 #include "Platform/Win32/Handles.h"
 

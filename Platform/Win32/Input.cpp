@@ -1,6 +1,5 @@
 // Focus, capture, mouse tracking, cursors and key state: the system's own calls.
 #include "Platform/Win32/WinHeaders.h"
-#include "Platform/Win32/WindowMacros.h"
 
 #include "Platform/Win32/Handles.h"
 

@@ -1,5 +1,4 @@
 #include "Platform/Win32/WinHeaders.h"
-#include "Platform/Win32/WindowMacros.h"
 
 #include "Platform/Win32/Handles.h"
 

@@ -1,6 +1,5 @@
 // Window, input and drawing constants of the system headers whose names the neutral headers
-// declare again. Backend files that include Platform/Window.h, Input.h or Draw.h include this
-// right after WinHeaders.h; the others keep the system's macros. Each value is kept as
+// declare again; WinHeaders.h includes this after the system headers. Each value is kept as
 // sys::NAME_ for the static_asserts of the backend files (all kept before any is removed, since
 // some are built on others).
 #pragma once

@@ -1,6 +1,5 @@
 // Placement, state, owners, enabling and activation of windows: the system's own calls.
 #include "Platform/Win32/WinHeaders.h"
-#include "Platform/Win32/WindowMacros.h"
 
 #include "Platform/Win32/Handles.h"
 
