@@ -278,6 +278,21 @@ TEST_F(DesktopInput, KeysGoToTheFocusAndTranslateToCharacters) {
     EXPECT_GE(GetKeyState(VK_SHIFT), 0);
 }
 
+TEST_F(DesktopInput, WheelGoesToTheFocusWithTheScreenPoint) {
+    HWND focused = Make({100, 100, 300, 300});
+    HWND under = Make({400, 100, 600, 300}, WS_POPUP | WS_VISIBLE, WS_EX_NOACTIVATE);
+    SetFocus(focused);
+    test::InjectKeyDown(VK_CONTROL);
+    test::InjectWheel(450, 150, -WHEEL_DELTA);
+    test::InjectKeyUp(VK_CONTROL);
+    const std::vector<Seen> seen = Pump({WM_MOUSEWHEEL, WM_MOUSEMOVE});
+    ASSERT_EQ(Messages(seen), (std::vector<UINT>{WM_MOUSEMOVE, WM_MOUSEWHEEL}));
+    EXPECT_EQ(Targets(seen), (std::vector<HWND>{under, focused}));
+    EXPECT_EQ(WheelDeltaOf(seen[1].wParam), -WHEEL_DELTA);
+    EXPECT_EQ(LowWord(seen[1].wParam), MK_CONTROL);
+    EXPECT_EQ(PointFromLParam(seen[1].lParam).x, 450);
+}
+
 TEST_F(DesktopInput, AltF4ClosesOnlyWithTheCloseItemEnabled) {
     for (bool enabled : {true, false}) {
         HWND window = Make({100, 100, 300, 300}, WS_POPUP | WS_VISIBLE | WS_SYSMENU);
