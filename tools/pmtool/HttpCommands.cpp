@@ -157,6 +157,10 @@ int RunGet(const Args& args) {
         PrintErr(L"usage: pmtool get URL");
         return kUsageError;
     }
+    // Commands never ask the resolver; the table is made safe all the same.
+    if (!UseResolvers({})) {
+        return kFailed;
+    }
     Outcome outcome;
     CHttpCommand command;
     command.url = args[0];
