@@ -21,6 +21,7 @@ int RunFetch(const Args& args);
 int RunDns(const Args& args);
 int RunUpdate(const Args& args);
 int RunLayout(const Args& args);
+int RunIdle(const Args& args);
 
 // Output helpers: wide text leaves as UTF-8.
 void PrintOut(const std::wstring& line);

@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {L"dns", L"dns [--resolver IP[:PORT]]... HOST", RunDns},
     {L"update", L"update --dir DIR --index URL [--index URL]... [--resolver IP[:PORT]]...", RunUpdate},
     {L"layout", L"layout [--skin DIR|ZIP] [--size WxH] [--png OUT] FILE", RunLayout},
+    {L"idle", L"idle SECONDS", RunIdle},
 };
 
 void WriteUtf8(std::FILE* stream, const std::wstring& line) {
