@@ -76,9 +76,9 @@ bool CNotifyPump::LoopDispatch(TNotifyMsg& msg)
         if (entry == nullptr)
             continue;
         if (entry->kind == kNotifyEntryParams)
-            (this->*(entry->onParams))(msg.wParam, msg.lParam);
+            entry->onParams(*this, msg.wParam, msg.lParam);
         else
-            (this->*(entry->onMessage))(msg);
+            entry->onMessage(*this, msg);
         return true;
     }
     return false;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -25,8 +26,8 @@ struct TNotifyEntry {
     const wchar_t* type;
     const wchar_t* control; // "": any control
     int kind;
-    plat::LRESULT (CNotifyPump::*onParams)(plat::WPARAM wParam, plat::LPARAM lParam);
-    void (CNotifyPump::*onMessage)(TNotifyMsg& msg);
+    plat::LRESULT (*onParams)(CNotifyPump& pump, plat::WPARAM wParam, plat::LPARAM lParam);
+    void (*onMessage)(CNotifyPump& pump, TNotifyMsg& msg);
 };
 
 struct TNotifyMap {
@@ -34,19 +35,30 @@ struct TNotifyMap {
     std::span<const TNotifyEntry> entries;
 };
 
-// Table rows for a handler of a class derived from CNotifyPump.
-template <typename TPump>
-constexpr TNotifyEntry NotifyHandler(const wchar_t* type, const wchar_t* control, void (TPump::*handler)(TNotifyMsg&))
-{
-    return {type, control, kNotifyEntryMessage, nullptr, static_cast<void (CNotifyPump::*)(TNotifyMsg&)>(handler)};
-}
+template <typename T>
+struct TMemberClass;
+template <typename TClass, typename TResult, typename... TArgs>
+struct TMemberClass<TResult (TClass::*)(TArgs...)> {
+    using Type = TClass;
+};
 
-template <typename TPump>
-constexpr TNotifyEntry NotifyHandler(const wchar_t* type, const wchar_t* control,
-                                     plat::LRESULT (TPump::*handler)(plat::WPARAM, plat::LPARAM))
+// A table row for a handler of a class derived from CNotifyPump, e.g.
+// NotifyHandler<&CMainDlg::OnClick>(L"click", L""); the handler takes the notification, or its
+// two parameters and returns a result. Virtual handlers dispatch as usual.
+template <auto Handler>
+TNotifyEntry NotifyHandler(const wchar_t* type, const wchar_t* control)
 {
-    return {type, control, kNotifyEntryParams,
-            static_cast<plat::LRESULT (CNotifyPump::*)(plat::WPARAM, plat::LPARAM)>(handler), nullptr};
+    using TPump = typename TMemberClass<decltype(Handler)>::Type;
+    if constexpr (std::is_invocable_v<decltype(Handler), TPump&, TNotifyMsg&>) {
+        return {type, control, kNotifyEntryMessage, nullptr,
+                [](CNotifyPump& pump, TNotifyMsg& msg) { (static_cast<TPump&>(pump).*Handler)(msg); }};
+    } else {
+        return {type, control, kNotifyEntryParams,
+                [](CNotifyPump& pump, plat::WPARAM wParam, plat::LPARAM lParam) -> plat::LRESULT {
+                    return (static_cast<TPump&>(pump).*Handler)(wParam, lParam);
+                },
+                nullptr};
+    }
 }
 
 class CNotifyPump {

@@ -143,7 +143,7 @@ plat::LRESULT WindowImplBase::MessageHandler(plat::UINT message, plat::WPARAM wP
 const TNotifyMap* WindowImplBase::GetMessageTable() const
 {
     static const TNotifyEntry entries[] = {
-        NotifyHandler<WindowImplBase>(kNotifyClick, L"", &WindowImplBase::OnClick),
+        NotifyHandler<&WindowImplBase::OnClick>(kNotifyClick, L""),
     };
     static const TNotifyMap table{CNotifyPump::GetMessageTable(), entries};
     return &table;

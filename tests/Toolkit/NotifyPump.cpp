@@ -21,8 +21,8 @@ protected:
     const TNotifyMap* GetMessageTable() const override
     {
         static const TNotifyEntry entries[] = {
-            NotifyHandler<CBasePump>(L"click", L"", &CBasePump::OnBaseClick),
-            NotifyHandler<CBasePump>(L"timer", L"", &CBasePump::OnBaseTimer),
+            NotifyHandler<&CBasePump::OnBaseClick>(L"click", L""),
+            NotifyHandler<&CBasePump::OnBaseTimer>(L"timer", L""),
         };
         static const TNotifyMap table{CNotifyPump::GetMessageTable(), entries};
         return &table;
@@ -42,10 +42,10 @@ protected:
     const TNotifyMap* GetMessageTable() const override
     {
         static const TNotifyEntry entries[] = {
-            NotifyHandler<CDerivedPump>(L"click", L"", &CDerivedPump::OnAnyClick),
-            NotifyHandler<CDerivedPump>(L"click", L"ok", &CDerivedPump::OnOkClick),
-            NotifyHandler<CDerivedPump>(L"click", L"", &CDerivedPump::OnLaterAnyClick),
-            NotifyHandler<CDerivedPump>(L"selectchanged", L"", &CDerivedPump::OnSelect),
+            NotifyHandler<&CDerivedPump::OnAnyClick>(L"click", L""),
+            NotifyHandler<&CDerivedPump::OnOkClick>(L"click", L"ok"),
+            NotifyHandler<&CDerivedPump::OnLaterAnyClick>(L"click", L""),
+            NotifyHandler<&CDerivedPump::OnSelect>(L"selectchanged", L""),
         };
         static const TNotifyMap table{CBasePump::GetMessageTable(), entries};
         return &table;
