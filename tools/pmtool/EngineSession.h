@@ -19,6 +19,10 @@ template <typename StartFn, typename StopFn> int RunEngines(StartFn start, StopF
     return result;
 }
 
+template <typename StartFn> int RunEngines(StartFn start) {
+    return RunEngines(start, [] {});
+}
+
 // Replaces the fallback resolvers; only loopback addresses are accepted (a default loopback one
 // when none is given), so no tool run ever asks a resolver off this machine.
 bool UseLoopbackResolvers(std::vector<std::string> resolvers);

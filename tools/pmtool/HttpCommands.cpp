@@ -1,14 +1,13 @@
 #include "Http/DnsThread.h"
 #include "Http/HttpCommand.h"
 #include "Http/HttpDownloadFile.h"
-#include "Installer/AppContext.h"
 #include "Platform/ConsoleMain.h"
-#include "Platform/Socket.h"
 #include "Platform/Time.h"
 #include "Platform/Window.h"
 #include "Runtime/FormatString.h"
 #include "Runtime/TextConv.h"
 #include "tools/pmtool/Commands.h"
+#include "tools/pmtool/EngineSession.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,8 +20,6 @@ namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
-// Where the DNS fallback asks when no resolver is given: never a resolver off this machine.
-constexpr const char* kDefaultResolver = "127.0.0.1:53";
 
 struct Outcome {
     std::string body;
@@ -35,33 +32,6 @@ std::wstring ResultLine(const Outcome& outcome) {
 }
 int ExitCode(const Outcome& outcome) {
     return outcome.type == 0 && outcome.code == 0 ? 0 : kFailed;
-}
-
-// The engines run the way the installer runs them: started, driven by the thread's message
-// loop until a result posts the quit message, then stopped.
-template <typename Submit> bool RunEngines(Submit submit) {
-    AppContext::Instance().Startup(nullptr);
-    const bool submitted = submit();
-    if (submitted) {
-        RunMessageLoop();
-    }
-    AppContext::Instance().Shutdown();
-    return submitted;
-}
-
-// Loopback resolvers only; the default one when none is given.
-bool UseResolvers(std::vector<std::string> resolvers) {
-    if (resolvers.empty()) {
-        resolvers.push_back(kDefaultResolver);
-    }
-    for (const std::string& text : resolvers) {
-        plat::SocketAddress address;
-        if (!plat::ParseSocketAddress(text, 53, &address) || !plat::IsLoopbackIpv4(address.ip)) {
-            PrintErr(L"pmtool: resolvers must be loopback addresses: " + Utf8ToWide(text));
-            return false;
-        }
-    }
-    return SetDnsResolvers(resolvers);
 }
 
 bool ParseSize(const std::wstring& text, std::uint64_t* value) {
@@ -158,7 +128,7 @@ int RunGet(const Args& args) {
         return kUsageError;
     }
     // Commands never ask the resolver; the table is made safe all the same.
-    if (!UseResolvers({})) {
+    if (!UseLoopbackResolvers({})) {
         return kFailed;
     }
     Outcome outcome;
@@ -166,7 +136,7 @@ int RunGet(const Args& args) {
     command.url = args[0];
     command.callback = &OnCommandResult;
     command.userData = &outcome;
-    if (!RunEngines([&] { return SubmitCommand(&command); })) {
+    if (RunEngines([&] { return SubmitCommand(&command); }) < 0) {
         PrintErr(L"pmtool: the command engine is not running");
         return kFailed;
     }
@@ -184,17 +154,17 @@ int RunFetch(const Args& args) {
                  L"URL OUT");
         return kUsageError;
     }
-    if (!UseResolvers(options.resolvers)) {
+    if (!UseLoopbackResolvers(options.resolvers)) {
         return kUsageError;
     }
     FetchState state;
     state.quiet = options.quiet;
     CHttpDownloadFile download;
-    const bool submitted = RunEngines([&] {
+    const int result = RunEngines([&] {
         return StartDownload(&download, options.positional[0], options.backups, options.positional[1],
                              options.size, &state, &OnFetchDone, &OnFetchProgress);
     });
-    if (!submitted) {
+    if (result < 0) {
         PrintErr(L"pmtool: the download engine is not running");
         return kFailed;
     }
@@ -208,7 +178,7 @@ int RunDns(const Args& args) {
         PrintErr(L"usage: pmtool dns [--resolver IP[:PORT]]... HOST");
         return kUsageError;
     }
-    if (!UseResolvers(options.resolvers)) {
+    if (!UseLoopbackResolvers(options.resolvers)) {
         return kUsageError;
     }
     DnsOutcome outcome;
