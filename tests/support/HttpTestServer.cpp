@@ -261,58 +261,58 @@ bool IsSuccess(int status) {
     return status >= 200 && status < 300;
 }
 
-Response Plan(const HttpRoute& route, const HttpRequestRecord& request, std::uint64_t size, bool faulty) {
-    Response response;
-    response.length = size;
-    int status = route.status;
-    std::string reason = route.reason;
-    HttpHeaderList headers;
+// The part of the body a request gets: all of it, a range (206) or none (416).
+struct Selection {
+    int status;
+    std::uint64_t start = 0;
+    std::uint64_t length = 0;
     std::string contentRange;
+};
+
+Selection Select(const HttpRoute& route, const HttpRequestRecord& request, std::uint64_t size) {
     ByteRange range;
-    if (IsSuccess(route.status) && route.honourRange && request.HasHeader("Range")) {
-        switch (ParseRange(request.Header("Range"), size, &range)) {
-        case RangeAnswer::Partial:
-            status = 206;
-            response.start = range.first;
-            response.length = range.last - range.first + 1;
-            contentRange = "bytes " + std::to_string(range.first) + "-" + std::to_string(range.last) + "/" +
-                           std::to_string(size);
-            break;
-        case RangeAnswer::Unsatisfiable:
-            status = 416;
-            response.length = 0;
-            contentRange = "bytes */" + std::to_string(size);
-            break;
-        case RangeAnswer::Whole:
-            break;
-        }
-        if (status != route.status) {
-            reason.clear();
-        }
+    const bool ranged = IsSuccess(route.status) && route.honourRange && request.HasHeader("Range");
+    switch (ranged ? ParseRange(request.Header("Range"), size, &range) : RangeAnswer::Whole) {
+    case RangeAnswer::Partial:
+        return {206, range.first, range.last - range.first + 1,
+                "bytes " + std::to_string(range.first) + "-" + std::to_string(range.last) + "/" +
+                    std::to_string(size)};
+    case RangeAnswer::Unsatisfiable:
+        return {416, 0, 0, "bytes */" + std::to_string(size)};
+    case RangeAnswer::Whole:
+        break;
     }
-    const bool wrongLength = faulty && route.announcedLength.has_value();
-    if (route.sendLength) {
-        headers.emplace_back("Content-Length",
-                             std::to_string(wrongLength ? *route.announcedLength : response.length));
-    }
-    if (!contentRange.empty()) {
-        headers.emplace_back("Content-Range", contentRange);
-    }
+    return {route.status, 0, size, ""};
+}
+
+Response Plan(const HttpRoute& route, const HttpRequestRecord& request, std::uint64_t size, bool faulty) {
+    const Selection selection = Select(route, request, size);
+    Response response;
+    response.start = selection.start;
+    response.length = request.method == "HEAD" ? 0 : selection.length;
+    response.bytesPerSecond = route.bytesPerSecond;
     if (faulty) {
         response.cutAfter = route.cutAfter;
         response.stallAfter = route.stallAfter;
         response.stallMs = route.stallMs;
     }
+    const bool wrongLength = faulty && route.announcedLength.has_value();
     response.close = WantsClose(request) || !route.sendLength || wrongLength || response.cutAfter.has_value();
+
+    HttpHeaderList headers;
+    if (route.sendLength) {
+        headers.emplace_back("Content-Length",
+                             std::to_string(wrongLength ? *route.announcedLength : selection.length));
+    }
+    if (!selection.contentRange.empty()) {
+        headers.emplace_back("Content-Range", selection.contentRange);
+    }
     if (response.close) {
         headers.emplace_back("Connection", "close");
     }
     headers.insert(headers.end(), route.headers.begin(), route.headers.end());
-    response.head = HeadText(status, reason, headers, route.lowerCaseNames);
-    response.bytesPerSecond = route.bytesPerSecond;
-    if (request.method == "HEAD") {
-        response.length = 0;
-    }
+    const std::string reason = selection.status == route.status ? route.reason : "";
+    response.head = HeadText(selection.status, reason, headers, route.lowerCaseNames);
     return response;
 }
 
