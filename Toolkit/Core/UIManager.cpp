@@ -151,7 +151,11 @@ bool CUIManager::AttachRoot(CControlUI* root)
     m_eventKey = nullptr;
     m_eventHover = nullptr;
     m_eventClick = nullptr;
-    if (m_root != nullptr) {
+    if (root != nullptr && root == m_root.get()) {
+        // Installing the same root again only binds and indexes it afresh.
+        m_postPaint.clear();
+        root = m_root.release();
+    } else if (m_root != nullptr) {
         // We may be inside an event of the old tree: it dies on the cleanup message instead.
         m_postPaint.clear();
         AddDelayedCleanup(m_root.release());

@@ -7,6 +7,12 @@
 
 namespace SkinUI {
 
+CWindowWnd::~CWindowWnd()
+{
+    if (m_window != nullptr && plat::IsWindow(m_window))
+        plat::SetWindowLongPtr(m_window, plat::GWLP_USERDATA, 0);
+}
+
 std::wstring_view CWindowWnd::GetSuperClassName() const { return {}; }
 plat::UINT CWindowWnd::GetClassStyle() const { return 0; }
 

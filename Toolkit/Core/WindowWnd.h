@@ -12,7 +12,8 @@ namespace SkinUI {
 class CWindowWnd {
 public:
     CWindowWnd() = default;
-    virtual ~CWindowWnd() = default;
+    // A native window that outlives its object falls back to the platform's default handling.
+    virtual ~CWindowWnd();
     CWindowWnd(const CWindowWnd&) = delete;
     CWindowWnd& operator=(const CWindowWnd&) = delete;
 

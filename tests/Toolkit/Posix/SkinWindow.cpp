@@ -63,6 +63,19 @@ TEST_F(SkinWindow, HitTestsBordersGripAndCaptionOverPassiveControlsOnly)
     };
     for (const auto& [x, y, expected] : cases)
         EXPECT_EQ(window.SendMessage(plat::WM_NCHITTEST, 0, ScreenPoint(x, y)), expected) << x << "," << y;
+
+    // A press on the background drags the window; a press on the button clicks it.
+    plat::test::InjectMouseDown(kOriginX + 150, kOriginY + 50);
+    plat::test::InjectMouseMove(kOriginX + 180, kOriginY + 70);
+    plat::test::InjectMouseUp(kOriginX + 180, kOriginY + 70);
+    PumpMessages();
+    EXPECT_EQ(DescribeWindow(window.GetHWND())->rect.left, kOriginX + 30);
+    EXPECT_EQ(DescribeWindow(window.GetHWND())->rect.top, kOriginY + 20);
+    plat::test::InjectClick(kOriginX + 30 + 210, kOriginY + 20 + 20);
+    PumpMessages();
+    EXPECT_EQ(DescribeWindow(window.GetHWND())->rect.left, kOriginX + 30);
+    ASSERT_FALSE(window.notes.empty());
+    EXPECT_EQ(window.notes.back(), (TNotified{L"click", L"button", 0, 0}));
 }
 
 TEST_F(SkinWindow, ReportsSizeLimitsFromTheLayoutAndTheWorkArea)
