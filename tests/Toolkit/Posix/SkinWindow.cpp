@@ -2,6 +2,7 @@
 #include "Platform/Posix/TestMessageBox.h"
 #include "Platform/Posix/TestResource.h"
 #include "tests/Toolkit/Posix/SkinWindowFixture.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/ZipWriter.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,23 @@ TEST_F(SkinWindow, BuildsFromTheInMemoryArchiveResourceOnceLoaded)
     windows.back()->Open();
     EXPECT_NE(windows.back()->GetHWND(), nullptr);
     EXPECT_EQ(windows.back()->GetManager().GetRoot(), nullptr);
+}
+
+TEST_F(SkinWindow, BuildsFromAFolderOrAnArchiveFileInTheResourcePath)
+{
+    testsupport::TempFolder folder;
+    folder.WriteFile(L"plain.xml", "<Window size=\"10,10\"><Control name=\"from-folder\"/></Window>");
+    folder.WriteFile(L"skin.zip",
+                     testsupport::MakeZip({{"Zipped.xml", "<Window size=\"10,10\"><Control name=\"from-zip\"/></Window>"}}));
+    CSkinArchive::Process().SetResourcePath(folder.Path());
+
+    windows.push_back(std::make_unique<CTestWindow>(L"plain.xml", kSkinFolder));
+    windows.back()->Open();
+    EXPECT_NE(windows.back()->GetManager().FindControl(L"from-folder"), nullptr);
+
+    windows.push_back(std::make_unique<CTestWindow>(L"zipped.XML", kSkinArchiveFile, L"skin.zip"));
+    windows.back()->Open();
+    EXPECT_NE(windows.back()->GetManager().FindControl(L"from-zip"), nullptr);
 }
 
 // A modal test window that deletes itself when its native window is gone, as message boxes do.

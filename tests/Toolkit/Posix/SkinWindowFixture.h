@@ -83,8 +83,8 @@ private:
 
 class CTestWindow : public WindowImplBase {
 public:
-    explicit CTestWindow(std::wstring skinFile, int source = kSkinFolder)
-        : m_skinFile(std::move(skinFile)), m_source(source)
+    explicit CTestWindow(std::wstring skinFile, int source = kSkinFolder, std::wstring archive = {})
+        : m_skinFile(std::move(skinFile)), m_source(source), m_archive(std::move(archive))
     {
     }
 
@@ -132,6 +132,7 @@ protected:
     std::wstring GetSkinFolder() override { return L""; }
     std::wstring GetSkinFile() override { return m_skinFile; }
     int GetSkinSource() const override { return m_source; }
+    std::wstring GetSkinArchiveName() const override { return m_archive; }
     void InitWindow() override { ++initCount; }
     void OnFinalMessage(plat::HWND window) override
     {
@@ -150,6 +151,7 @@ protected:
 private:
     std::wstring m_skinFile;
     int m_source;
+    std::wstring m_archive;
 };
 
 class SkinWindowTest : public MachineTest {
