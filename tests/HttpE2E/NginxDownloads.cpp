@@ -75,12 +75,13 @@ protected:
         tag = "?case=" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     }
 
-    // The URL of a path on the server, marked so that this case finds its own log lines.
-    std::string Url(const std::string& target) const { return baseUrl + target + tag + "-" + std::to_string(round); }
+    // The URL of a path on the server, marked so that this round finds its own log lines.
+    std::string Url(const std::string& target) const { return baseUrl + target + Mark(); }
+    std::string Mark() const { return tag + "-" + std::to_string(round); }
 
     // This round's requests, once the server has logged at least `count` of them.
     std::vector<Served> Requests(std::size_t count) const {
-        const std::string mark = tag + "-" + std::to_string(round);
+        const std::string mark = Mark();
         std::vector<Served> found;
         const auto deadline = std::chrono::steady_clock::now() + 3s;
         do {
@@ -136,7 +137,8 @@ TEST_F(NginxDownloads, WholeAndResumedFilesEndIdenticalToTheServedOne) {
         {"no size expected", std::string(1000, 'x'), true, 0, kFile, 200, "-", kSize},
         {"longer than expected", std::string(kSize + 7, 'x'), true, kSize, kFile, 200, "-", kSize},
         {"partial file resumed", half, true, kSize, kFile, 206, "bytes=2000000-", kSize - kHalf},
-        {"range ignored by the server", half, true, kSize, "/norange/file-5m.bin", 200, "bytes=2000000-", kSize},
+        {"range ignored by the server", half, true, kSize, "/norange/file-5m.bin", 200, "bytes=2000000-",
+         kSize},
     };
     for (const Case& c : cases) {
         NextRound(c.local, c.exists);
@@ -173,7 +175,8 @@ TEST_F(NginxDownloads, ALengthOtherThanTheExpectedSizeIsRefusedWithoutRetry) {
     };
     const Case cases[] = {
         {"whole file one byte short of the expectation", "", false, kSize + 1, "-"},
-        {"resumed file one byte past the expectation", source.substr(0, kHalf), true, kSize - 1, "bytes=2000000-"},
+        {"resumed file one byte past the expectation", source.substr(0, kHalf), true, kSize - 1,
+         "bytes=2000000-"},
     };
     for (const Case& c : cases) {
         NextRound(c.local, c.exists);
@@ -183,7 +186,7 @@ TEST_F(NginxDownloads, ALengthOtherThanTheExpectedSizeIsRefusedWithoutRetry) {
         EXPECT_EQ(result.code, 2007) << c.name;
         // No body byte of a refused answer reaches the file.
         EXPECT_EQ(Digest(File()), Digest(c.local)) << c.name;
-        std::this_thread::sleep_for(200ms);
+        std::this_thread::sleep_for(200ms); // time for a wrongful retry to show in the log
         const std::vector<Served> served = Requests(1);
         ASSERT_EQ(served.size(), 1u) << c.name;
         EXPECT_EQ(served[0].range, c.range) << c.name;
