@@ -301,6 +301,11 @@ bool FileObject::SetEndAtPosition() {
     if (!SizeOf(&size)) {
         return false;
     }
+    // Already that long: nothing to do. A truncate to zero would also make some host file systems
+    // flush the whole file when it is closed, which costs a fresh download dearly.
+    if (position_ == size) {
+        return true;
+    }
     if (position_ > size && !ClaimDriveSpace(drive_, static_cast<std::uint64_t>(position_ - size))) {
         return Fail(ERROR_DISK_FULL);
     }
