@@ -1,5 +1,6 @@
 #include "Updater/MD5.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -9,6 +10,11 @@ constexpr unsigned kFileChunk = 1024;
 inline std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
 inline std::uint32_t LoadLittle(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t word;
+        std::memcpy(&word, p, sizeof word);
+        return word;
+    }
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
 }
@@ -25,10 +31,24 @@ inline std::uint32_t G(std::uint32_t x, std::uint32_t y, std::uint32_t z) { retu
 inline std::uint32_t H(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return x ^ y ^ z; }
 inline std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return y ^ (x | ~z); }
 
+// The message word and the constant go in first: they do not depend on the previous step, so
+// the processor can add them while the round function of b, c, d is still being computed.
 template <std::uint32_t (*Fn)(std::uint32_t, std::uint32_t, std::uint32_t)>
 inline void Step(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t x,
                  int s, std::uint32_t ac) {
-    a = RotateLeft(a + Fn(b, c, d) + x + ac, s) + b;
+    a += x + ac;
+    a += Fn(b, c, d);
+    a = RotateLeft(a, s) + b;
+}
+
+// G's two halves have no bit in common, so they can be added separately (shorter dependency chain).
+template <>
+inline void Step<G>(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t x, int s,
+                    std::uint32_t ac) {
+    a += x + ac;
+    a += ~d & c;
+    a += d & b;
+    a = RotateLeft(a, s) + b;
 }
 
 } // namespace
